@@ -1,0 +1,22 @@
+#include "platform/fault.h"
+
+namespace platform {
+namespace {
+
+FaultHook installedHook = nullptr;
+void* installedContext = nullptr;
+
+}  // namespace
+
+FaultHook SetFaultHook(FaultHook hook, void* context) {
+  FaultHook previous = installedHook;
+  installedHook = hook;
+  installedContext = context;
+  return previous;
+}
+
+bool ShouldFail(FileOp op, const char* path) {
+  return installedHook != nullptr && installedHook(op, path, installedContext);
+}
+
+}  // namespace platform

@@ -1,0 +1,25 @@
+// The one seam through which tests make a file operation fail. With no hook
+// installed every operation runs normally; a hook that answers true makes the
+// operation fail as if the system had refused it.
+#ifndef CPUNINST_PLATFORM_FAULT_H
+#define CPUNINST_PLATFORM_FAULT_H
+
+namespace platform {
+
+// Each value is checked once per call of the matching operation: kOpen per
+// open of a text stream, kRead per line piece read, kWrite per write call,
+// kFlush per flush to stable storage, kDelete and kRename per file removal and
+// rename.
+enum class FileOp { kOpen, kRead, kWrite, kFlush, kDelete, kRename };
+
+using FaultHook = bool (*)(FileOp op, const char* path, void* context);
+
+// Installs the hook (null removes it). Returns the previous hook.
+FaultHook SetFaultHook(FaultHook hook, void* context);
+
+// True when the installed hook wants this operation to fail.
+bool ShouldFail(FileOp op, const char* path);
+
+}  // namespace platform
+
+#endif  // CPUNINST_PLATFORM_FAULT_H

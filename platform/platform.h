@@ -1,0 +1,80 @@
+// The Win32 subset the uninstaller uses, under its Win32 names. On the real
+// platform this is <windows.h>; on the hosted platform the same names stand
+// for a Windows 95 machine kept in a folder (see platform/hosted/).
+#ifndef CPUNINST_PLATFORM_PLATFORM_H
+#define CPUNINST_PLATFORM_PLATFORM_H
+
+#ifdef _WIN32
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#else  // hosted
+
+#include <cstdint>
+
+using BYTE = unsigned char;
+using WORD = std::uint16_t;
+using DWORD = std::uint32_t;
+using LONG = std::int32_t;
+using UINT = unsigned int;
+using BOOL = int;
+using LPBYTE = BYTE*;
+using LPDWORD = DWORD*;
+using LPSTR = char*;
+using LPCSTR = const char*;
+using REGSAM = DWORD;
+
+struct HINSTANCE__;
+using HINSTANCE = HINSTANCE__*;
+struct HWND__;
+using HWND = HWND__*;
+struct HKEY__;
+using HKEY = HKEY__*;
+using PHKEY = HKEY*;
+
+#define WINAPI
+#define APIENTRY
+
+constexpr LONG ERROR_SUCCESS = 0;
+constexpr LONG ERROR_FILE_NOT_FOUND = 2;
+constexpr LONG ERROR_ACCESS_DENIED = 5;
+constexpr LONG ERROR_INVALID_HANDLE = 6;
+constexpr LONG ERROR_INVALID_PARAMETER = 87;
+constexpr LONG ERROR_MORE_DATA = 234;
+constexpr LONG ERROR_BADDB = 1009;
+
+#define HKEY_LOCAL_MACHINE (reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(0x80000002u)))
+constexpr REGSAM KEY_ALL_ACCESS = 0xF003F;
+
+constexpr UINT MB_OK = 0x00;
+constexpr UINT MB_OKCANCEL = 0x01;
+constexpr UINT MB_YESNO = 0x04;
+constexpr UINT MB_ICONQUESTION = 0x20;
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
+constexpr int IDYES = 6;
+constexpr int IDNO = 7;
+
+constexpr UINT EWX_REBOOT = 0x02;
+
+int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+BOOL WINAPI ExitWindowsEx(UINT flags, DWORD reason);
+UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size);
+UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size);
+
+LONG WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM access, PHKEY result);
+LONG WINAPI RegOpenKeyA(HKEY key, LPCSTR subKey, PHKEY result);
+LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type,
+                             LPBYTE data, LPDWORD dataSize);
+LONG WINAPI RegDeleteKeyA(HKEY key, LPCSTR subKey);
+LONG WINAPI RegCloseKey(HKEY key);
+
+// The program's entry, called by the hosted start-up as the C runtime would.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showState);
+
+#endif  // _WIN32
+
+#endif  // CPUNINST_PLATFORM_PLATFORM_H

@@ -1,0 +1,200 @@
+// DOS text-mode streams: what a reader sees of the bytes on disk, where its
+// position stands, and what a writer puts on disk.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "platform/fault.h"
+#include "platform/files.h"
+#include "platform/text_file.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class TextFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("text_file_test_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override {
+    platform::SetFaultHook(nullptr, nullptr);
+    fs::remove_all(dir_);
+  }
+
+  std::string Put(const std::string& name, const std::string& bytes) {
+    std::string path = (dir_ / name).string();
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+  }
+  static std::string Get(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+  }
+
+  // Every piece of at most maxLength bytes, with the position after it.
+  static std::vector<std::pair<std::string, std::int64_t>> Pieces(const std::string& path,
+                                                                   std::size_t maxLength) {
+    platform::TextReader reader;
+    EXPECT_TRUE(reader.Open(path.c_str()));
+    std::vector<char> buffer(maxLength + 1);
+    std::vector<std::pair<std::string, std::int64_t>> pieces;
+    while (std::size_t length = reader.ReadPiece(buffer.data(), maxLength)) {
+      EXPECT_EQ(length, std::string(buffer.data()).size());
+      pieces.emplace_back(std::string(buffer.data(), length), reader.Tell());
+    }
+    return pieces;
+  }
+
+  fs::path dir_;
+};
+
+using PieceList = std::vector<std::pair<std::string, std::int64_t>>;
+
+TEST_F(TextFileTest, ReadingTurnsCrLfIntoLfKeepsLoneCrAndStopsAtCtrlZ) {
+  struct Case {
+    std::string bytes;
+    std::size_t maxLength;
+    PieceList pieces;
+  };
+  const std::vector<Case> cases = {
+      {"a\r\nb\r\n", 127, {{"a\n", 3}, {"b\n", 6}}},
+      {"a\nb", 127, {{"a\n", 2}, {"b", 3}}},
+      {"a\rb\r\n", 127, {{"a\rb\n", 5}}},
+      {"a\r\r\nb", 127, {{"a\r\n", 4}, {"b", 5}}},
+      {"a\r", 127, {{"a\r", 2}}},
+      {"a\r\n\x1a" "b\r\n", 127, {{"a\n", 3}}},
+      {"ab\x1a", 127, {{"ab", 2}}},
+      {"\x1a" "abc", 127, {}},
+      {"a\r\x1a", 127, {{"a\r", 2}}},
+      {"", 127, {}},
+      {"abcdef\r\n", 3, {{"abc", 3}, {"def", 6}, {"\n", 8}}},
+      {"ab\r\ncd", 2, {{"ab", 2}, {"\n", 4}, {"cd", 6}}},
+  };
+  for (const Case& c : cases) {
+    std::string path = Put("t.txt", c.bytes);
+    EXPECT_EQ(Pieces(path, c.maxLength), c.pieces) << "bytes: " << c.bytes;
+  }
+}
+
+TEST_F(TextFileTest, CrLfAndCtrlZAreSeenAcrossBufferBoundaries) {
+  // Put a CR as the very last byte of the first buffer, then an LF.
+  std::string bytes(platform::kStreamBufferSize - 1, 'x');
+  bytes += "\r\nend\r\x1a" "tail";
+  std::string path = Put("big.txt", bytes);
+  platform::TextReader reader;
+  ASSERT_TRUE(reader.Open(path.c_str()));
+  std::vector<char> buffer(platform::kStreamBufferSize * 2);
+  std::size_t length = reader.ReadPiece(buffer.data(), buffer.size() - 1);
+  EXPECT_EQ(length, platform::kStreamBufferSize);
+  EXPECT_EQ(buffer[length - 1], '\n');
+  EXPECT_EQ(reader.Tell(), static_cast<std::int64_t>(platform::kStreamBufferSize + 1));
+  length = reader.ReadPiece(buffer.data(), 127);
+  EXPECT_EQ(std::string(buffer.data(), length), "end\r");
+  EXPECT_EQ(reader.Tell(), static_cast<std::int64_t>(bytes.find('\x1a')));
+  EXPECT_EQ(reader.ReadPiece(buffer.data(), 127), 0u);
+  EXPECT_TRUE(reader.AtEnd());
+  EXPECT_FALSE(reader.Error());
+}
+
+TEST_F(TextFileTest, SeekGoesToADiskOffset) {
+  std::string path = Put("s.txt", "one\r\ntwo\r\nthree\r\n");
+  platform::TextReader reader;
+  ASSERT_TRUE(reader.Open(path.c_str()));
+  char buffer[128];
+  reader.ReadPiece(buffer, 127);
+  reader.ReadPiece(buffer, 127);
+  ASSERT_TRUE(reader.Seek(5));
+  reader.ReadPiece(buffer, 127);
+  EXPECT_STREQ(buffer, "two\n");
+  ASSERT_TRUE(reader.Seek(4));  // inside a CR LF pair: the LF alone
+  reader.ReadPiece(buffer, 127);
+  EXPECT_STREQ(buffer, "\n");
+  EXPECT_FALSE(reader.Seek(-1));
+  ASSERT_TRUE(reader.Seek(1000));
+  EXPECT_EQ(reader.ReadPiece(buffer, 127), 0u);
+}
+
+TEST_F(TextFileTest, WritingTurnsLfIntoCrLf) {
+  std::string path = (dir_ / "w.txt").string();
+  {
+    platform::TextWriter writer;
+    ASSERT_TRUE(writer.Create(path.c_str()));
+    EXPECT_TRUE(writer.Write("a\nb\r\n"));
+    EXPECT_TRUE(writer.Write(std::string(100000, 'z') + "\n"));
+    EXPECT_TRUE(writer.Flush());
+    EXPECT_TRUE(writer.Close());
+  }
+  EXPECT_EQ(Get(path), "a\r\nb\r\r\n" + std::string(100000, 'z') + "\r\n");
+}
+
+struct CountingFault {
+  platform::FileOp op;
+  int failAt;
+  int seen = 0;
+};
+
+bool FailNth(platform::FileOp op, const char*, void* context) {
+  auto* fault = static_cast<CountingFault*>(context);
+  return op == fault->op && ++fault->seen == fault->failAt;
+}
+
+TEST_F(TextFileTest, TheFaultSeamFailsTheChosenCall) {
+  std::string path = Put("f.txt", "1\n2\n3\n");
+  CountingFault readFault{platform::FileOp::kRead, 2};
+  platform::SetFaultHook(FailNth, &readFault);
+  platform::TextReader reader;
+  ASSERT_TRUE(reader.Open(path.c_str()));
+  char buffer[128];
+  EXPECT_EQ(reader.ReadPiece(buffer, 127), 2u);
+  EXPECT_EQ(reader.ReadPiece(buffer, 127), 0u);
+  EXPECT_TRUE(reader.Error());
+  reader.Close();
+
+  CountingFault writeFault{platform::FileOp::kWrite, 2};
+  platform::SetFaultHook(FailNth, &writeFault);
+  std::string out = (dir_ / "o.txt").string();
+  platform::TextWriter writer;
+  ASSERT_TRUE(writer.Create(out.c_str()));
+  EXPECT_TRUE(writer.Write("x\n"));
+  EXPECT_FALSE(writer.Write("y\n"));
+  EXPECT_FALSE(writer.Write("z\n"));
+  EXPECT_FALSE(writer.Close());
+  EXPECT_EQ(Get(out), "x\r\n");
+
+  for (platform::FileOp op : {platform::FileOp::kDelete, platform::FileOp::kRename}) {
+    CountingFault fault{op, 1};
+    platform::SetFaultHook(FailNth, &fault);
+    EXPECT_FALSE(op == platform::FileOp::kDelete ? platform::RemoveFile(path.c_str())
+                                                 : platform::RenameFile(path.c_str(), out.c_str()));
+    EXPECT_TRUE(fs::exists(path));
+  }
+}
+
+TEST_F(TextFileTest, RenameNeverReplacesAndReadOnlyFilesStay) {
+  std::string from = Put("from.txt", "new");
+  std::string to = Put("to.txt", "old");
+  EXPECT_FALSE(platform::RenameFile(from.c_str(), to.c_str()));
+  EXPECT_EQ(Get(to), "old");
+  ASSERT_TRUE(platform::RemoveFile(to.c_str()));
+  EXPECT_TRUE(platform::RenameFile(from.c_str(), to.c_str()));
+  EXPECT_EQ(Get(to), "new");
+  EXPECT_FALSE(fs::exists(from));
+
+  fs::permissions(to, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  EXPECT_FALSE(platform::RemoveFile(to.c_str()));
+  platform::TextWriter writer;
+  EXPECT_FALSE(writer.Create(to.c_str()));
+  EXPECT_EQ(Get(to), "new");
+}
+
+}  // namespace
