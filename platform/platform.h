@@ -11,6 +11,15 @@
 #endif
 #include <windows.h>
 
+namespace platform::win32 {
+// RegDeleteKeyA as Windows 95 does it: the key goes with every key below it.
+LONG DeleteKeyTree(HKEY parent, LPCSTR subKey);
+}  // namespace platform::win32
+
+// The program counts on the Windows 95 behaviour; NT and Wine refuse a key
+// that has subkeys, so its calls go to the subtree deletion on every Windows.
+#define RegDeleteKeyA(parent, subKey) ::platform::win32::DeleteKeyTree((parent), (subKey))
+
 #else  // hosted
 
 #include <cstdint>
