@@ -5,8 +5,19 @@
 #define CPUNINST_PLATFORM_HOSTED_MACHINE_PATHS_H
 
 #include <string>
+#include <string_view>
 
 namespace platform::hosted {
+
+// The variable that names the machine folder.
+inline constexpr const char* kMachineVariable = "WIN95_MACHINE";
+
+// The machine folder, or null when WIN95_MACHINE is unset or empty.
+const char* MachineFolder();
+
+// The host path of a file directly in the machine folder (registry.reg,
+// machine.ini). False when no machine folder is set.
+bool MachineFile(std::string_view name, std::string& hostPath);
 
 enum class PathUse {
   kExisting,  // the file must exist (open for reading, delete, rename source)
@@ -14,8 +25,16 @@ enum class PathUse {
 };
 
 // The host path for a program path, or false when the path cannot name a
-// file (a drive path with no machine folder set, or one that would lead out
-// of the machine folder).
+// file (a drive path with no machine folder set, one whose folders do not
+// exist, or one that would pass through a symbolic link).
+//
+// Drive paths: `\` and `/` separate names; empty names and `.` are skipped;
+// `..` drops the previous name and never climbs above the drive's folder.
+// Each name is matched against what exists, exactly first and then ignoring
+// ASCII case (the first match in byte order when several differ only in
+// case); a name that does not exist keeps the case it was given. Symbolic
+// links are refused altogether inside a drive, so a copied machine tree can
+// never lead the program to a file outside it.
 bool ResolvePath(const char* path, PathUse use, std::string& hostPath);
 
 }  // namespace platform::hosted

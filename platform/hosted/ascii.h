@@ -1,0 +1,27 @@
+// ASCII-only case rules, as the system compares names: no other byte has a
+// case.
+#ifndef CPUNINST_PLATFORM_HOSTED_ASCII_H
+#define CPUNINST_PLATFORM_HOSTED_ASCII_H
+
+#include <string_view>
+
+namespace platform::hosted {
+
+constexpr char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+constexpr bool EqualIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+  }
+  return true;
+}
+
+// Whether text starts with prefix, ignoring case.
+constexpr bool StartsIgnoringCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && EqualIgnoringCase(text.substr(0, prefix.size()), prefix);
+}
+
+}  // namespace platform::hosted
+
+#endif  // CPUNINST_PLATFORM_HOSTED_ASCII_H

@@ -1,0 +1,166 @@
+// Where drive paths and host paths lie: the machine folder's path rules.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "machine_fixture.h"
+#include "platform/files.h"
+#include "platform/hosted/machine_paths.h"
+#include "platform/text_file.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using platform::hosted::PathUse;
+using platform::hosted::ResolvePath;
+
+class MachinePathsTest : public MachineTest {
+ protected:
+  // The resolved path relative to the machine folder, or "<none>".
+  std::string Where(const char* path, PathUse use = PathUse::kExisting) {
+    std::string host;
+    if (!ResolvePath(path, use, host)) return "<none>";
+    std::string prefix = machine_.string() + "/";
+    if (host.rfind(prefix, 0) == 0) return host.substr(prefix.size());
+    return "host:" + host;
+  }
+};
+
+TEST_F(MachinePathsTest, NamesMatchIgnoringCaseExactFirst) {
+  Put("c/WINDOWS/System.ini", "x");
+  Put("c/WINDOWS/SYSTEM/Vkt617.386", "x");
+  Put("d/Data.txt", "x");
+  struct Case {
+    const char* path;
+    PathUse use;
+    const char* where;
+  };
+  const std::vector<Case> cases = {
+      {"C:\\WINDOWS\\SYSTEM.INI", PathUse::kExisting, "c/WINDOWS/System.ini"},
+      {"c:\\windows\\system.ini", PathUse::kExisting, "c/WINDOWS/System.ini"},
+      {"c:/Windows/system/VKT617.386", PathUse::kExisting, "c/WINDOWS/SYSTEM/Vkt617.386"},
+      {"c:\\windows/SYSTEM\\vkt617.386", PathUse::kExisting, "c/WINDOWS/SYSTEM/Vkt617.386"},
+      {"D:\\DATA.TXT", PathUse::kExisting, "d/Data.txt"},
+      {"c:\\windows\\missing.ini", PathUse::kExisting, "<none>"},
+      // A new file keeps the case given, in the folder as it exists.
+      {"c:\\windows\\New.INI", PathUse::kCreate, "c/WINDOWS/New.INI"},
+      {"c:\\windows\\system.ini", PathUse::kCreate, "c/WINDOWS/System.ini"},
+      // Its folders must exist.
+      {"c:\\nowhere\\new.ini", PathUse::kCreate, "<none>"},
+      {"c:\\windows\\system.ini\\x", PathUse::kCreate, "<none>"},
+      // A drive with no folder does not exist.
+      {"E:\\x.txt", PathUse::kCreate, "<none>"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Where(c.path, c.use), c.where) << c.path;
+}
+
+TEST_F(MachinePathsTest, ExactNameWinsOverOtherCases) {
+  Put("c/readme.txt", "lower");
+  Put("c/README.TXT", "upper");
+  EXPECT_EQ(Where("C:\\README.TXT"), "c/README.TXT");
+  EXPECT_EQ(Where("C:\\readme.txt"), "c/readme.txt");
+  // Neither exact: the first in byte order, every time.
+  EXPECT_EQ(Where("C:\\ReadMe.txt"), "c/README.TXT");
+}
+
+TEST_F(MachinePathsTest, DotsAndEmptyNamesNeverClimbOutOfTheDrive) {
+  Put("c/a/b.txt", "x");
+  Put("secret.txt", "outside the drive");
+  fs::create_directories(machine_ / "d");
+  const std::vector<std::pair<const char*, const char*>> cases = {
+      {"C:\\\\a\\\\b.txt", "c/a/b.txt"},
+      {"C:\\.\\a\\.\\b.txt", "c/a/b.txt"},
+      {"C:\\a\\..\\a\\b.txt", "c/a/b.txt"},
+      {"C:\\..\\a\\b.txt", "c/a/b.txt"},
+      {"C:\\..\\..\\..\\a\\b.txt", "c/a/b.txt"},
+      {"C:\\..\\secret.txt", "<none>"},
+      {"C:\\..\\d\\..\\..\\secret.txt", "<none>"},
+      {"C:a\\b.txt", "c/a/b.txt"},
+      {"C:\\", "c"},
+      {"C:\\..", "c"},
+      {"C:\\a\\b.txt\\", "c/a/b.txt"},
+  };
+  for (const auto& [path, where] : cases) EXPECT_EQ(Where(path), where) << path;
+}
+
+TEST_F(MachinePathsTest, SymbolicLinksInsideADriveAreRefused) {
+  fs::create_directories(root_ / "outside");
+  std::ofstream(root_ / "outside" / "victim.txt") << "keep";
+  fs::create_directory_symlink(root_ / "outside", machine_ / "c" / "Escape");
+  fs::create_symlink(root_ / "outside" / "victim.txt", machine_ / "c" / "file.txt");
+  fs::create_symlink(root_ / "outside" / "new.txt", machine_ / "c" / "dangling.txt");
+  Put("c/real/inner.txt", "x");
+  fs::create_directory_symlink(machine_ / "c" / "real", machine_ / "c" / "inside");
+
+  for (const char* path : {"C:\\Escape\\victim.txt", "C:\\escape\\victim.txt", "C:\\FILE.TXT",
+                           "C:\\inside\\inner.txt"}) {
+    EXPECT_EQ(Where(path), "<none>") << path;
+  }
+  EXPECT_EQ(Where("C:\\escape\\created.txt", PathUse::kCreate), "<none>");
+  EXPECT_EQ(Where("C:\\dangling.txt", PathUse::kCreate), "<none>");
+  EXPECT_EQ(Where("C:\\Dangling.TXT", PathUse::kCreate), "<none>");
+
+  // Through the file layer: nothing outside is read, written or deleted.
+  platform::TextWriter writer;
+  EXPECT_FALSE(writer.Create("C:\\dangling.txt"));
+  EXPECT_FALSE(writer.Create("C:\\file.txt"));
+  EXPECT_FALSE(platform::RemoveFile("C:\\Escape\\victim.txt"));
+  EXPECT_FALSE(platform::RemoveFile("C:\\file.txt"));
+  EXPECT_FALSE(platform::RenameFile("C:\\real\\inner.txt", "C:\\escape\\moved.txt"));
+  EXPECT_EQ(Get(root_ / "outside" / "victim.txt"), "keep");
+  EXPECT_FALSE(fs::exists(root_ / "outside" / "new.txt"));
+  EXPECT_FALSE(fs::exists(root_ / "outside" / "moved.txt"));
+}
+
+TEST_F(MachinePathsTest, ADriveFolderThatIsALinkIsRefused) {
+  fs::create_directories(root_ / "elsewhere");
+  std::ofstream(root_ / "elsewhere" / "x.txt") << "x";
+  fs::create_directory_symlink(root_ / "elsewhere", machine_ / "d");
+  EXPECT_EQ(Where("D:\\x.txt"), "<none>");
+}
+
+TEST_F(MachinePathsTest, NamesNoFatDiskHoldsAreRefused) {
+  Put("c/a.txt", "x");
+  for (const char* path : {"C:\\a.txt:stream", "C:\\a?.txt", "C:\\a*", "C:\\\"a\".txt", "C:\\a\x01"}) {
+    EXPECT_EQ(Where(path, PathUse::kCreate), "<none>") << path;
+  }
+}
+
+TEST_F(MachinePathsTest, WithoutAMachineFolderADrivePathIsMissing) {
+  Put("c/a.txt", "x");
+  ::unsetenv("WIN95_MACHINE");
+  EXPECT_EQ(Where("C:\\a.txt"), "<none>");
+  EXPECT_EQ(Where("C:\\b.txt", PathUse::kCreate), "<none>");
+  ::setenv("WIN95_MACHINE", "", 1);
+  EXPECT_EQ(Where("C:\\a.txt"), "<none>");
+  platform::TextReader reader;
+  EXPECT_FALSE(reader.Open("C:\\a.txt"));
+}
+
+TEST_F(MachinePathsTest, OtherPathsAreHostPathsUsedAsTheyAre) {
+  const std::vector<const char*> paths = {"relative.txt", "/tmp/x/../y.txt", "sub\\name.txt", "1:\\x",
+                                          ":\\x", "ab:\\x"};
+  for (const char* path : paths) EXPECT_EQ(Where(path), std::string("host:") + path) << path;
+  EXPECT_EQ(Where(""), "<none>");
+  // A host path is used even with no machine folder.
+  ::unsetenv("WIN95_MACHINE");
+  EXPECT_EQ(Where("plain.txt"), "host:plain.txt");
+}
+
+TEST_F(MachinePathsTest, FilesOpenThroughDrivePaths) {
+  Put("c/WINDOWS/SYSTEM.INI", "[drivers]\r\nwave=x\r\n");
+  platform::TextReader reader;
+  ASSERT_TRUE(reader.Open("c:\\windows\\system.ini"));
+  char piece[128];
+  EXPECT_EQ(reader.ReadPiece(piece, 127), 10u);
+  EXPECT_STREQ(piece, "[drivers]\n");
+  reader.Close();
+  EXPECT_TRUE(platform::RenameFile("c:\\windows\\system.ini", "C:\\Windows\\System.$$$"));
+  EXPECT_EQ(Get(machine_ / "c/WINDOWS/System.$$$"), "[drivers]\r\nwave=x\r\n");
+  EXPECT_TRUE(platform::RemoveFile("C:\\WINDOWS\\SYSTEM.$$$"));
+  EXPECT_FALSE(Exists("c/WINDOWS/System.$$$"));
+}
+
+}  // namespace
