@@ -1,0 +1,88 @@
+// Line addition: a line goes at the end of every section of the wanted name
+// (just before the next line that holds '['), or at the end of the file; a
+// section that is not there is appended with the line.
+#include <array>
+#include <string_view>
+
+#include "profile/line_rules.h"
+#include "profile/profile.h"
+#include "profile/scratch_edit.h"
+
+namespace profile {
+namespace {
+
+constexpr std::size_t kLineBuffer = 128;
+constexpr std::string_view kLineEnd = "\n";
+constexpr std::string_view kHeaderOpen = "[";
+constexpr std::string_view kHeaderClose = "]\n";
+
+class LineAddition {
+ public:
+  LineAddition(ScratchEdit& edit, const char* section, std::string_view line)
+      : edit_(edit), section_(section), line_(line), inSection_(section == nullptr),
+        sectionFound_(section == nullptr) {}
+
+  // False when the copy must stop.
+  bool Step() {
+    std::string_view piece = edit_.Reader().Next(buffer_);
+    if (piece.empty()) return false;
+    lastEndsLine_ = edit_.Reader().EndsLine();
+    if (!edit_.Reader().StartsLine()) return edit_.Write(piece);
+    if (!inSection_) {
+      if (!edit_.Write(piece)) return false;
+      if (IsHeaderOf(piece, section_)) inSection_ = sectionFound_ = true;
+      return true;
+    }
+    if (section_ != nullptr && EndsSectionByBracket(piece)) {
+      // The line goes before the bracket line, which the header rule then skips.
+      inSection_ = false;
+      return WriteLine() && edit_.Write(piece);
+    }
+    return edit_.Write(piece);
+  }
+
+  // After the copy: the line at the end of a section that closes the file,
+  // or the whole section when its header never came.
+  bool Finish() {
+    if (edit_.Reader().Error() || edit_.WriteFailed()) return false;
+    if (inSection_) return EndLastLine() && WriteLine();
+    if (!sectionFound_) {
+      return EndLastLine() && edit_.Write(kHeaderOpen) && edit_.Write(section_) &&
+             edit_.Write(kHeaderClose) && WriteLine();
+    }
+    return true;
+  }
+
+ private:
+  bool WriteLine() { return edit_.Write(line_) && edit_.Write(kLineEnd); }
+  // An added line never joins a last line that has no line end.
+  bool EndLastLine() { return lastEndsLine_ || edit_.Write(kLineEnd); }
+
+  ScratchEdit& edit_;
+  const char* section_;
+  std::string_view line_;
+  std::array<char, kLineBuffer> buffer_{};
+  bool inSection_;
+  bool sectionFound_;
+  bool lastEndsLine_ = true;
+};
+
+}  // namespace
+}  // namespace profile
+
+extern "C" int IniAddLine(const char* path, const char* section, const char* line) {
+  using namespace profile;
+  if (line == nullptr) return 1;
+  ScratchEdit edit;
+  if (edit.Begin(path, kLineBuffer) != EditStart::kOpen) return 1;
+  LineAddition addition(edit, section, line);
+  while (addition.Step()) {
+  }
+  addition.Finish();
+  switch (edit.Finish(true)) {
+    case EditEnd::kCommitted: return 0;
+    case EditEnd::kDeleteFailed:
+    case EditEnd::kRenameFailed: return -1;
+    default: return 1;
+  }
+}

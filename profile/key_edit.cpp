@@ -1,0 +1,116 @@
+#include "profile/key_edit.h"
+
+#include <array>
+#include <cstring>
+#include <optional>
+#include <string_view>
+
+#include "profile/line_rules.h"
+#include "profile/profile.h"
+#include "profile/scratch_edit.h"
+
+namespace profile {
+namespace {
+
+constexpr std::size_t kLineBuffer = 128;
+constexpr std::string_view kLineEnd = "\n";
+
+// Copies pieces outside the section unchanged, looking for its header; inside
+// it drops or replaces the key's lines. A line's later pieces share the fate
+// of its first piece, the only one the rules see.
+class KeyScan {
+ public:
+  KeyScan(ScratchEdit& edit, const char* section, std::string_view key, const char* newLine,
+          KeyEditBuffers buffers)
+      : edit_(edit), section_(section), key_(key), newLine_(newLine), buffers_(buffers),
+        inSection_(section == nullptr) {}
+
+  bool Changed() const { return changed_; }
+
+  // False when the scan must stop.
+  bool Step() {
+    std::string_view piece = edit_.Reader().Next(buffers_.line);
+    if (piece.empty()) return false;
+    if (!edit_.Reader().StartsLine()) return !keepLine_ || edit_.Write(piece);
+    keepLine_ = true;
+    if (!inSection_) {
+      if (!edit_.Write(piece)) return false;
+      inSection_ = IsHeaderOf(piece, section_);
+      return true;
+    }
+    std::memcpy(buffers_.copy.data(), piece.data(), piece.size());
+    std::string_view copy(buffers_.copy.data(), piece.size());
+    KeySplit split = SplitKey(piece);
+    TerminateKey(buffers_.line.data(), split);
+    if (HasKey(split, key_)) {
+      keepLine_ = false;
+      if (newLine_ != nullptr && !(edit_.Write(newLine_) && edit_.Write(kLineEnd))) return false;
+      changed_ = true;
+    } else if (!edit_.Write(copy)) {
+      return false;
+    }
+    // The bracket line has been written; the header rule does not see it.
+    if (section_ != nullptr && EndsSectionByKey(split)) inSection_ = false;
+    return true;
+  }
+
+ private:
+  ScratchEdit& edit_;
+  const char* section_;
+  std::string_view key_;
+  const char* newLine_;
+  KeyEditBuffers buffers_;
+  bool inSection_;
+  bool keepLine_ = true;
+  bool changed_ = false;
+};
+
+}  // namespace
+
+KeyEdit EditKeyLines(const char* path, const char* section, const char* key, const char* newLine,
+                     KeyEditBuffers buffers) {
+  if (key == nullptr) return KeyEdit::kFailed;
+  ScratchEdit edit;
+  if (edit.Begin(path, buffers.line.size()) != EditStart::kOpen) return KeyEdit::kFailed;
+  KeyScan scan(edit, section, key, newLine, buffers);
+  while (scan.Step()) {
+  }
+  switch (edit.Finish(scan.Changed())) {
+    case EditEnd::kCommitted: return KeyEdit::kDone;
+    case EditEnd::kUnchanged: return edit.WriteFailed() ? KeyEdit::kFailed : KeyEdit::kNotFound;
+    case EditEnd::kDeleteFailed:
+    case EditEnd::kRenameFailed: return KeyEdit::kCommitFailed;
+    default: return KeyEdit::kFailed;
+  }
+}
+
+int KeyEditCode(KeyEdit result) {
+  switch (result) {
+    case KeyEdit::kDone: return 0;
+    case KeyEdit::kCommitFailed: return -1;
+    default: return 1;
+  }
+}
+
+}  // namespace profile
+
+namespace {
+
+// Key removal keeps its buffers in static storage: they hold the last piece
+// read after the call.
+std::array<char, profile::kLineBuffer> deleteKeyLine;
+std::array<char, profile::kLineBuffer> deleteKeyCopy;
+
+}  // namespace
+
+extern "C" int IniDeleteKey(const char* path, const char* section, const char* key) {
+  return profile::KeyEditCode(
+      profile::EditKeyLines(path, section, key, nullptr, {deleteKeyLine, deleteKeyCopy}));
+}
+
+extern "C" int IniReplaceKey(const char* path, const char* section, const char* key,
+                             const char* line) {
+  std::array<char, profile::kLineBuffer> lineBuffer;
+  std::array<char, profile::kLineBuffer> copy;
+  return profile::KeyEditCode(profile::EditKeyLines(path, section, key, line, {lineBuffer, copy}));
+}

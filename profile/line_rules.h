@@ -1,0 +1,61 @@
+// The rules every operation applies to a line piece: the section-header rule,
+// the key rule and the end-of-section tests.
+#ifndef CPUNINST_PROFILE_LINE_RULES_H
+#define CPUNINST_PROFILE_LINE_RULES_H
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+
+namespace profile {
+
+// The section name of a header piece, or nothing when the piece is no header.
+// '[' is the first one anywhere, ']' the last one; the name is trimmed of
+// blanks on both sides (but a ']' before the '[' leaves it running to the end).
+std::optional<std::string_view> SectionName(std::string_view piece);
+
+// True when the piece is the header of the wanted section (ASCII case folded).
+bool IsHeaderOf(std::string_view piece, std::string_view wanted);
+
+// A piece split by the key rule: the first token between the separators
+// space, tab and '='.
+struct KeySplit {
+  std::string_view key;  // empty: the piece holds separators only
+  std::size_t keyEnd;    // offset of the separator that ended the key, or the end
+  bool hasValue;         // at least one byte follows that separator
+  std::size_t ValueStart() const { return keyEnd + 1; }
+};
+KeySplit SplitKey(std::string_view piece);
+
+// Ends the key in the piece's NUL-terminated buffer at its separator.
+inline void TerminateKey(char* piece, const KeySplit& split) { piece[split.keyEnd] = '\0'; }
+
+// True when the piece's key is the wanted key (ASCII case folded).
+inline bool HasKey(const KeySplit& split, std::string_view wanted);
+
+// Section end by key token: the key begins with '['.
+inline bool EndsSectionByKey(const KeySplit& split) {
+  return !split.key.empty() && split.key.front() == '[';
+}
+
+// Section end by any bracket: '[' anywhere in the piece.
+inline bool EndsSectionByBracket(std::string_view piece) {
+  return piece.find('[') != std::string_view::npos;
+}
+
+// The piece's first byte outside the white-space class, or nothing.
+std::optional<char> FirstVisible(std::string_view piece);
+
+}  // namespace profile
+
+#include "profile/text_class.h"
+
+namespace profile {
+
+inline bool HasKey(const KeySplit& split, std::string_view wanted) {
+  return !split.key.empty() && EqualFolded(split.key, wanted);
+}
+
+}  // namespace profile
+
+#endif  // CPUNINST_PROFILE_LINE_RULES_H

@@ -1,0 +1,164 @@
+// The value readers and the section walk. They read in pieces and test every
+// piece on its own; nothing is ever written.
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <span>
+#include <string_view>
+
+#include "profile/line_rules.h"
+#include "profile/piece_reader.h"
+#include "profile/profile.h"
+#include "profile/text_class.h"
+
+int32_t IniLineNumber = 0;
+
+namespace profile {
+namespace {
+
+constexpr std::size_t kLineBuffer = 128;
+using LineBuffer = std::array<char, kLineBuffer>;
+
+// The texts the readers return live here until the same reader runs again.
+LineBuffer lastSectionResult;
+LineBuffer getStringLine;
+LineBuffer firstSectionLine;
+LineBuffer nextSectionLine;
+
+void CopyCut(LineBuffer& out, std::string_view text) {
+  std::size_t length = std::min(text.size(), out.size() - 1);
+  std::memcpy(out.data(), text.data(), length);
+  out[length] = '\0';
+}
+
+// Reads pieces until one is the wanted header; false at the end.
+bool SeekHeader(PieceReader& reader, std::span<char> buffer, std::string_view section,
+                bool countLines) {
+  for (;;) {
+    if (countLines) ++IniLineNumber;
+    std::string_view piece = reader.Next(buffer);
+    if (piece.empty()) return false;
+    if (IsHeaderOf(piece, section)) return true;
+  }
+}
+
+// The walk's next returnable piece from the reader, counting every read; null
+// at the section's end or the file's.
+const char* NextWalkLine(PieceReader& reader, LineBuffer& buffer, int options,
+                         std::int32_t* position) {
+  for (;;) {
+    ++IniLineNumber;
+    std::string_view piece = reader.Next(buffer);
+    if (piece.empty()) return nullptr;
+    if (piece.front() == ';') continue;
+    auto visible = FirstVisible(piece);
+    if (!visible && !(options & INI_WALK_BLANK_LINES)) continue;
+    if (visible == '[') return nullptr;
+    *position = static_cast<std::int32_t>(reader.Tell());
+    return TrimTrailingSpace(buffer.data());
+  }
+}
+
+// IniGetHex's conversion: hex digits, an 'x' passed over while still zero.
+std::uint32_t ParseHex(const char* text) {
+  std::uint32_t result = 0;
+  for (; *text != '\0'; ++text) {
+    char c = *text;
+    if (c >= '0' && c <= '9') result = result * 16 + static_cast<std::uint32_t>(c - '0');
+    else if (c >= 'a' && c <= 'f') result = result * 16 + static_cast<std::uint32_t>(c - 'a' + 10);
+    else if (c >= 'A' && c <= 'F') result = result * 16 + static_cast<std::uint32_t>(c - 'A' + 10);
+    else if ((c == 'x' || c == 'X') && result == 0) continue;
+    else break;
+  }
+  return result;
+}
+
+// The "%u" input conversion: white space, an optional sign, decimal digits,
+// wrapping at 32 bits; 0 when there is no number.
+std::uint32_t ParseUnsigned(const char* text) {
+  while (IsWhiteSpace(*text)) ++text;
+  bool negative = *text == '-';
+  if (*text == '-' || *text == '+') ++text;
+  std::uint32_t result = 0;
+  for (; *text >= '0' && *text <= '9'; ++text) {
+    result = result * 10 + static_cast<std::uint32_t>(*text - '0');
+  }
+  return negative ? 0u - result : result;
+}
+
+}  // namespace
+}  // namespace profile
+
+extern "C" {
+
+const char* IniGetLastSection(const char* path, const char* defaultName) {
+  using namespace profile;
+  CopyCut(lastSectionResult, defaultName != nullptr ? defaultName : "");
+  PieceReader reader;
+  if (path == nullptr || !reader.Open(path)) return lastSectionResult.data();
+  LineBuffer line;
+  for (;;) {
+    std::string_view piece = reader.Next(line);
+    if (piece.empty()) break;
+    if (auto name = SectionName(piece)) CopyCut(lastSectionResult, *name);
+  }
+  return lastSectionResult.data();
+}
+
+const char* IniGetString(const char* path, const char* section, const char* key,
+                         const char* defaultValue) {
+  using namespace profile;
+  PieceReader reader;
+  if (path == nullptr || key == nullptr || !reader.Open(path)) return defaultValue;
+  if (section != nullptr && !SeekHeader(reader, getStringLine, section, false)) return defaultValue;
+  for (;;) {
+    std::string_view piece = reader.Next(getStringLine);
+    if (piece.empty()) return defaultValue;
+    KeySplit split = SplitKey(piece);
+    if (split.key.empty()) continue;
+    if (section != nullptr && EndsSectionByKey(split)) return defaultValue;
+    if (!HasKey(split, key)) continue;
+    if (!split.hasValue) return defaultValue;
+    TerminateKey(getStringLine.data(), split);
+    return TrimTrailingSpace(getStringLine.data() + split.ValueStart());
+  }
+}
+
+int32_t IniGetHex(const char* path, const char* section, const char* key, int32_t defaultValue) {
+  std::array<char, profile::kLineBuffer> text;
+  std::snprintf(text.data(), text.size(), "%04x", static_cast<unsigned>(defaultValue));
+  return static_cast<int32_t>(profile::ParseHex(IniGetString(path, section, key, text.data())));
+}
+
+uint32_t IniGetUnsigned(const char* path, const char* section, const char* key,
+                        uint32_t defaultValue) {
+  std::array<char, profile::kLineBuffer> text;
+  std::snprintf(text.data(), text.size(), "%u", static_cast<unsigned>(defaultValue));
+  return profile::ParseUnsigned(IniGetString(path, section, key, text.data()));
+}
+
+const char* IniFirstSectionLine(const char* path, const char* section, int32_t* position,
+                                int options) {
+  using namespace profile;
+  PieceReader reader;
+  if (path == nullptr || section == nullptr || position == nullptr || !reader.Open(path)) {
+    return nullptr;
+  }
+  // A refused position (a negative one) leaves the stream at the start.
+  if (options & INI_WALK_FROM_POSITION) reader.Seek(*position);
+  IniLineNumber = 0;
+  if (!SeekHeader(reader, firstSectionLine, section, true)) return nullptr;
+  return NextWalkLine(reader, firstSectionLine, options, position);
+}
+
+const char* IniNextSectionLine(const char* path, int32_t* position, int options) {
+  using namespace profile;
+  PieceReader reader;
+  if (path == nullptr || position == nullptr || !reader.Open(path)) return nullptr;
+  reader.Seek(*position);
+  return NextWalkLine(reader, nextSectionLine, options, position);
+}
+
+}  // extern "C"

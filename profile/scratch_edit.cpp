@@ -1,0 +1,48 @@
+#include "profile/scratch_edit.h"
+
+#include <algorithm>
+#include <span>
+
+#include "platform/files.h"
+#include "profile/scratch_name.h"
+
+namespace profile {
+
+EditStart ScratchEdit::Begin(const char* path, std::size_t lineBuffer) {
+  std::span<char> room(scratch_.data(), std::min(lineBuffer, scratch_.size()));
+  if (path == nullptr || BuildScratchName(room, path) != ScratchName::kBuilt) {
+    return EditStart::kRefused;
+  }
+  path_ = path;
+  if (!reader_.Open(path)) return EditStart::kNotReadable;
+  if (!writer_.Create(scratch_.data())) {
+    reader_.Close();
+    return EditStart::kNotCreatable;
+  }
+  return EditStart::kOpen;
+}
+
+bool ScratchEdit::Write(std::string_view text) {
+  if (writeFailed_) return false;
+  if (!writer_.Write(text)) writeFailed_ = true;
+  return !writeFailed_;
+}
+
+EditEnd ScratchEdit::Finish(bool changed) {
+  bool readFailed = reader_.Error();
+  reader_.Close();
+  // The new text must be on stable storage before the old file goes.
+  if (changed && !readFailed && !writeFailed_ && !writer_.Flush()) writeFailed_ = true;
+  if (!writer_.Close()) writeFailed_ = true;
+
+  if (readFailed || !changed) {
+    platform::RemoveFile(scratch_.data());
+    return readFailed ? EditEnd::kReadFailed : EditEnd::kUnchanged;
+  }
+  if (writeFailed_) return EditEnd::kWriteFailed;
+  if (!platform::RemoveFile(path_)) return EditEnd::kDeleteFailed;
+  if (!platform::RenameFile(scratch_.data(), path_)) return EditEnd::kRenameFailed;
+  return EditEnd::kCommitted;
+}
+
+}  // namespace profile

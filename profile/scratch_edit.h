@@ -1,0 +1,66 @@
+// The one scratch-file commit. An edit opens the edited file and its scratch
+// copy, copies through it, and Finish() decides: drop the scratch file when
+// nothing changed or the edited file could not be read whole, leave it after
+// a failed write, otherwise flush it to stable storage, delete the edited
+// file and rename the scratch file onto its name.
+#ifndef CPUNINST_PROFILE_SCRATCH_EDIT_H
+#define CPUNINST_PROFILE_SCRATCH_EDIT_H
+
+#include <array>
+#include <cstddef>
+#include <string_view>
+
+#include "platform/text_file.h"
+#include "profile/piece_reader.h"
+
+namespace profile {
+
+enum class EditStart {
+  kOpen,
+  kRefused,       // no '.', too long for the line buffer, or already a scratch name
+  kNotReadable,   // the edited file cannot be opened
+  kNotCreatable   // the scratch file cannot be created
+};
+
+enum class EditEnd {
+  kCommitted,
+  kUnchanged,     // nothing to change: scratch file deleted
+  kReadFailed,    // the copy is incomplete: scratch file deleted
+  kWriteFailed,   // a write or the flush failed: scratch file left
+  kDeleteFailed,  // the edited file could not be deleted
+  kRenameFailed   // the new text exists only under the scratch name
+};
+
+class ScratchEdit {
+ public:
+  // The longest path that fits any operation's line buffer, NUL included.
+  static constexpr std::size_t kLongestScratchName = 200;
+
+  ScratchEdit() = default;
+  ScratchEdit(const ScratchEdit&) = delete;
+  ScratchEdit& operator=(const ScratchEdit&) = delete;
+
+  // lineBuffer is the operation's line buffer size: the scratch name must
+  // fit it with its NUL.
+  EditStart Begin(const char* path, std::size_t lineBuffer);
+
+  PieceReader& Reader() { return reader_; }
+
+  // Writes to the scratch file; false (and every later write refused) once
+  // a write has failed.
+  bool Write(std::string_view text);
+  bool WriteFailed() const { return writeFailed_; }
+
+  EditEnd Finish(bool changed);
+
+ private:
+  const char* path_ = nullptr;
+  std::array<char, kLongestScratchName> scratch_{};
+  PieceReader reader_;
+  platform::TextWriter writer_;
+  bool writeFailed_ = false;
+};
+
+}  // namespace profile
+
+#endif  // CPUNINST_PROFILE_SCRATCH_EDIT_H

@@ -1,0 +1,67 @@
+// The composing writers: a key line built from a number or a text, added with
+// the line addition or set through the key replacement.
+#include <array>
+#include <cstdint>
+#include <cstdio>
+
+#include "profile/key_edit.h"
+#include "profile/profile.h"
+
+namespace {
+
+constexpr std::size_t kLineBuffer = 128;
+constexpr std::size_t kValueBuffer = 16;
+constexpr int kRefused = 1;
+
+using Line = std::array<char, kLineBuffer>;
+
+// Composes into the fixed buffer; false when the text would not fit it.
+template <std::size_t N, typename... Args>
+bool Compose(std::array<char, N>& out, const char* format, Args... args) {
+  int length = std::snprintf(out.data(), out.size(), format, args...);
+  return length >= 0 && static_cast<std::size_t>(length) < out.size();
+}
+
+}  // namespace
+
+extern "C" {
+
+int IniAddHex(const char* path, const char* section, const char* key, int32_t value) {
+  Line line;
+  if (key == nullptr || !Compose(line, "%s=0x%04X", key, static_cast<unsigned>(value))) return kRefused;
+  return IniAddLine(path, section, line.data());
+}
+
+int IniAddInt(const char* path, const char* section, const char* key, int32_t value) {
+  Line line;
+  if (key == nullptr || !Compose(line, "%s=%d", key, static_cast<int>(value))) return kRefused;
+  return IniAddLine(path, section, line.data());
+}
+
+int IniSetString(const char* path, const char* section, const char* key, const char* value) {
+  using profile::KeyEdit;
+  if (value == nullptr) return IniReplaceKey(path, section, key, nullptr);
+  Line line;
+  if (key == nullptr || !Compose(line, "%s=%s", key, value)) return kRefused;
+  Line pieceBuffer;
+  Line copy;
+  KeyEdit replaced = profile::EditKeyLines(path, section, key, line.data(), {pieceBuffer, copy});
+  // Only a key (or section) that is not there is added; a failed replacement
+  // must not leave the old line and a new one side by side.
+  if (replaced != KeyEdit::kNotFound) return profile::KeyEditCode(replaced);
+  return IniAddLine(path, section, line.data());
+}
+
+int IniSetUnsigned(const char* path, const char* section, const char* key, uint32_t value) {
+  std::array<char, kValueBuffer> text;
+  Compose(text, "%u", static_cast<unsigned>(value));
+  return IniSetString(path, section, key, text.data());
+}
+
+int IniSetHex(const char* path, const char* section, const char* key, uint32_t value) {
+  std::array<char, kValueBuffer> text;
+  Compose(text, "0x%04X", static_cast<unsigned>(value));
+  return IniSetString(path, section, key, text.data());
+}
+
+}  // extern "C"

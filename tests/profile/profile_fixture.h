@@ -1,0 +1,101 @@
+// A folder of its own per test, files built from byte strings and read back
+// whole, and a fault hook that fails chosen calls of the file layer.
+#ifndef CPUNINST_TESTS_PROFILE_PROFILE_FIXTURE_H
+#define CPUNINST_TESTS_PROFILE_PROFILE_FIXTURE_H
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+
+#include "platform/fault.h"
+
+namespace profile_test {
+
+namespace fs = std::filesystem;
+
+// Fails the nth call (1-based) of one operation, or of any operation when
+// op is empty; counts every call it sees.
+struct FaultPlan {
+  bool anyOp = true;
+  platform::FileOp op = platform::FileOp::kOpen;
+  int failAt = 0;  // 0: never fail
+  int seen = 0;
+  bool fired = false;
+
+  static bool Hook(platform::FileOp op, const char*, void* context) {
+    auto* plan = static_cast<FaultPlan*>(context);
+    if (!plan->anyOp && op != plan->op) return false;
+    ++plan->seen;
+    if (plan->seen == plan->failAt) {
+      plan->fired = true;
+      return true;
+    }
+    return false;
+  }
+};
+
+class ProfileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info->test_suite_name()) + "_" + info->name();
+    std::replace(name.begin(), name.end(), '/', '_');
+    dir_ = fs::temp_directory_path() / ("profile_test_" + name);
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override {
+    platform::SetFaultHook(nullptr, nullptr);
+    std::error_code ignored;
+    fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(dir_, ignored);
+  }
+
+  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+
+  std::string Put(const std::string& name, const std::string& bytes) {
+    std::string path = Path(name);
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+  }
+
+  std::string Get(const std::string& name) const {
+    std::ifstream in(Path(name), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+  }
+
+  bool Exists(const std::string& name) const { return fs::exists(dir_ / name); }
+
+  // The names of every file in the folder.
+  std::set<std::string> Files() const {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_)) names.insert(entry.path().filename().string());
+    return names;
+  }
+
+  void FailNth(platform::FileOp op, int n) {
+    plan_ = FaultPlan{};
+    plan_.anyOp = false;
+    plan_.op = op;
+    plan_.failAt = n;
+    platform::SetFaultHook(&FaultPlan::Hook, &plan_);
+  }
+  void FailNthCall(int n) {
+    plan_ = FaultPlan{};
+    plan_.failAt = n;
+    platform::SetFaultHook(&FaultPlan::Hook, &plan_);
+  }
+  void NoFaults() { platform::SetFaultHook(nullptr, nullptr); }
+
+  fs::path dir_;
+  FaultPlan plan_;
+};
+
+}  // namespace profile_test
+
+#endif  // CPUNINST_TESTS_PROFILE_PROFILE_FIXTURE_H
