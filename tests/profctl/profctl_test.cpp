@@ -1,0 +1,633 @@
+// profctl end to end: the real binary is run in a scratch folder, and what it
+// printed, its exit status and every file left in the folder are compared
+// byte for byte.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+using Files = std::map<std::string, std::string>;
+using Args = std::vector<std::string>;
+
+struct Result {
+  std::string out;
+  std::string err;
+  int status = -1;
+};
+
+constexpr int kUsageStatus = 64;
+constexpr std::string_view kMachineVariable = "WIN95_MACHINE=";
+
+std::string ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+fs::path MakeTempFolder() {
+  std::string pattern = (fs::absolute(fs::temp_directory_path()) / "profctl_test_XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
+  return pattern;
+}
+
+class ProfctlTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = MakeTempFolder();
+    io_ = MakeTempFolder();
+  }
+  void TearDown() override {
+    fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
+    fs::remove_all(dir_);
+    fs::remove_all(io_);
+  }
+
+  void Put(const std::string& name, const std::string& bytes) {
+    fs::path path = dir_ / name;
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+  }
+
+  // Every file below the folder, by its relative path.
+  Files Folder() const {
+    Files files;
+    for (const auto& entry : fs::recursive_directory_iterator(dir_)) {
+      if (entry.is_regular_file()) {
+        files[fs::relative(entry.path(), dir_).generic_string()] = ReadAll(entry.path());
+      }
+    }
+    return files;
+  }
+
+  // Runs profctl in the folder with exactly these arguments (raw bytes, no
+  // shell), WIN95_MACHINE unset unless given.
+  Result Run(const Args& args, const std::string& machine = {},
+             const std::string& outPath = {}) const {
+    std::vector<std::string> strings{"profctl"};
+    strings.insert(strings.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& s : strings) argv.push_back(s.data());
+    argv.push_back(nullptr);
+
+    std::vector<std::string> envStrings;
+    for (char** e = environ; *e != nullptr; ++e) {
+      if (std::string_view(*e).substr(0, kMachineVariable.size()) != kMachineVariable) {
+        envStrings.emplace_back(*e);
+      }
+    }
+    if (!machine.empty()) envStrings.push_back(std::string(kMachineVariable) + machine);
+    std::vector<char*> envp;
+    for (std::string& s : envStrings) envp.push_back(s.data());
+    envp.push_back(nullptr);
+
+    std::string out = outPath.empty() ? (io_ / "out").string() : outPath;
+    std::string err = (io_ / "err").string();
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addchdir_np(&actions, dir_.c_str());
+    pid_t pid = 0;
+    int spawned = posix_spawn(&pid, PROFCTL_PATH, &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    Result result;
+    if (spawned != 0) {
+      ADD_FAILURE() << "cannot run " << PROFCTL_PATH;
+      return result;
+    }
+    int wait = 0;
+    ::waitpid(pid, &wait, 0);
+    result.status = WIFEXITED(wait) ? WEXITSTATUS(wait) : 128 + WTERMSIG(wait);
+    if (outPath.empty()) result.out = ReadAll(out);
+    result.err = ReadAll(err);
+    return result;
+  }
+
+  Result Help() const { return Run({"--help"}); }
+
+  fs::path dir_;
+  fs::path io_;
+};
+
+// ---------------------------------------------------------------------------
+// Usage errors: message and usage on stderr, nothing on stdout, exit 64, and
+// the file named in the command line is never touched.
+
+struct UsageCase {
+  const char* name;
+  Args args;
+  std::string message;  // the line after "profctl: "
+};
+
+void PrintTo(const UsageCase& c, std::ostream* os) { *os << c.name; }
+
+class UsageErrorTest : public ProfctlTest, public ::testing::WithParamInterface<UsageCase> {};
+
+constexpr const char* kSample = "[d]\r\nk=1\r\n";
+
+TEST_P(UsageErrorTest, MessageAndUsageOnStderrExit64) {
+  Put("a.ini", kSample);
+  Result result = Run(GetParam().args);
+  EXPECT_EQ(result.status, kUsageStatus);
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.err, "profctl: " + GetParam().message + "\n\n" + Help().out);
+  EXPECT_EQ(Folder(), (Files{{"a.ini", kSample}}));
+}
+
+std::string BadNumber(const std::string& what, const std::string& text) {
+  return what + ": not a 32-bit integer: '" + text + "'";
+}
+
+UsageCase BadValue(const char* name, const std::string& text) {
+  return {name, {"add-int", "-s", "d", "a.ini", "n", text}, "add-int: " + BadNumber("VALUE", text)};
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CommandLine, UsageErrorTest,
+    ::testing::Values(
+        UsageCase{"NoArguments", {}, "missing subcommand"},
+        UsageCase{"UnknownSubcommand", {"frob", "a.ini"}, "unknown subcommand 'frob'"},
+        UsageCase{"OptionInPlaceOfSubcommand", {"-s", "d"}, "unknown subcommand '-s'"},
+        UsageCase{"UnknownOption", {"get", "-x", "a.ini", "k"}, "get: unknown option '-x'"},
+        UsageCase{"SingleDashLongName", {"delete-key", "-section", "d", "a.ini", "k"},
+                  "delete-key: unknown option '-section'"},
+        UsageCase{"GluedSectionValue", {"delete-key", "-sd", "a.ini", "k"},
+                  "delete-key: unknown option '-sd'"},
+        UsageCase{"FileLooksLikeOption", {"delete-key", "-a.ini", "k"},
+                  "delete-key: unknown option '-a.ini'"},
+        UsageCase{"SectionForDeleteLine", {"delete-line", "-s", "d", "a.ini", "k=1"},
+                  "delete-line: option '-s' does not apply here"},
+        UsageCase{"SectionForLastSection", {"last-section", "--section", "d", "a.ini", "x"},
+                  "last-section: option '--section' does not apply here"},
+        UsageCase{"TraceForGet", {"get", "--trace", "a.ini", "k"},
+                  "get: option '--trace' does not apply here"},
+        UsageCase{"WalkOptionsForDeleteKey", {"delete-key", "-o", "1", "a.ini", "k"},
+                  "delete-key: option '-o' does not apply here"},
+        UsageCase{"WalkWithoutSection", {"walk", "a.ini"}, "walk: missing -s SECTION"},
+        UsageCase{"TraceWalkWithoutSection", {"walk", "--trace", "-p", "0", "a.ini"},
+                  "walk: missing -s SECTION"},
+        UsageCase{"SectionWithoutName", {"get", "-s"}, "get: option '-s' needs SECTION"},
+        UsageCase{"PositionWithoutValue", {"walk", "-s", "d", "-p"},
+                  "walk: option '-p' needs POSITION"},
+        UsageCase{"SectionTwice", {"delete-key", "-s", "a", "--section", "b", "a.ini", "k"},
+                  "delete-key: option '--section' given twice"},
+        UsageCase{"MissingFile", {"delete-key"}, "delete-key: missing FILE"},
+        UsageCase{"MissingKey", {"delete-key", "-s", "d", "a.ini"}, "delete-key: missing KEY"},
+        UsageCase{"MissingPattern", {"delete-line", "a.ini"}, "delete-line: missing PATTERN"},
+        UsageCase{"MissingLine", {"add-line", "-s", "d", "a.ini"}, "add-line: missing LINE"},
+        UsageCase{"MissingHexValue", {"add-hex", "a.ini", "k"}, "add-hex: missing VALUE"},
+        UsageCase{"MissingSetHexValue", {"set-hex", "a.ini", "k"}, "set-hex: missing VALUE"},
+        UsageCase{"MissingHexDefault", {"get-hex", "a.ini", "k"}, "get-hex: missing DEFAULT"},
+        UsageCase{"MissingUnsignedDefault", {"get-unsigned", "a.ini", "k"},
+                  "get-unsigned: missing DEFAULT"},
+        UsageCase{"MissingLastSectionDefault", {"last-section", "a.ini"},
+                  "last-section: missing DEFAULT"},
+        UsageCase{"MissingWalkFile", {"walk", "-s", "d"}, "walk: missing FILE"},
+        UsageCase{"OnlyEndOfOptions", {"get", "--"}, "get: missing FILE"},
+        UsageCase{"ExtraArgument", {"delete-key", "a.ini", "k", "x"},
+                  "delete-key: unexpected argument 'x'"},
+        UsageCase{"ExtraAfterOptional", {"get", "a.ini", "k", "d", "e"},
+                  "get: unexpected argument 'e'"},
+        UsageCase{"ExtraWalkFile", {"walk", "-s", "d", "a.ini", "b.ini"},
+                  "walk: unexpected argument 'b.ini'"},
+        UsageCase{"OptionAfterEnd", {"get", "--", "-s", "d", "a.ini", "k"},
+                  "get: unexpected argument 'k'"},
+        UsageCase{"BadLineOptions", {"delete-line", "a.ini", "k=1", "x"},
+                  "delete-line: " + BadNumber("OPTIONS", "x")},
+        UsageCase{"BadHexDefault", {"get-hex", "a.ini", "k", "0x"},
+                  "get-hex: " + BadNumber("DEFAULT", "0x")},
+        UsageCase{"BadUnsignedDefault", {"get-unsigned", "a.ini", "k", "-2147483649"},
+                  "get-unsigned: " + BadNumber("DEFAULT", "-2147483649")},
+        UsageCase{"BadSetUnsigned", {"set-unsigned", "a.ini", "k", "4294967296"},
+                  "set-unsigned: " + BadNumber("VALUE", "4294967296")},
+        UsageCase{"BadWalkOptions", {"walk", "-s", "d", "-o", "one", "a.ini"},
+                  "walk: " + BadNumber("-o OPTIONS", "one")},
+        UsageCase{"BadWalkPosition", {"walk", "-s", "d", "-p", "1.5", "a.ini"},
+                  "walk: " + BadNumber("-p POSITION", "1.5")},
+        BadValue("Word", "abc"), BadValue("Empty", ""), BadValue("TrailingJunk", "12x"),
+        BadValue("SignOnly", "-"), BadValue("PlusOnly", "+"), BadValue("TwoSigns", "--1"),
+        BadValue("UnsignedOverflow", "4294967296"), BadValue("SignedUnderflow", "-2147483649"),
+        BadValue("HexOverflow", "0x100000000"), BadValue("HexBadDigit", "0x1g"),
+        BadValue("OctalBadDigit", "08"), BadValue("LeadingBlank", " 1"),
+        BadValue("TrailingBlank", "1 "), BadValue("Suffix", "1u"), BadValue("Binary", "0b1"),
+        BadValue("Exponent", "1e3"), BadValue("Huge", "99999999999999999999"),
+        BadValue("NegativeHugeHex", "-0xFFFFFFFF")),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ProfctlTest, HelpPrintsUsageOnStdout) {
+  Result help = Help();
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.err, "");
+  EXPECT_EQ(help.out.rfind("usage: profctl ", 0), 0u) << help.out;
+  for (const char* synopsis :
+       {"profctl delete-line FILE PATTERN [OPTIONS]\n", "profctl delete-key [-s SECTION] FILE KEY\n",
+        "profctl replace-key [-s SECTION] FILE KEY [LINE]\n",
+        "profctl add-line [-s SECTION] FILE LINE\n", "profctl add-hex [-s SECTION] FILE KEY VALUE\n",
+        "profctl add-int [-s SECTION] FILE KEY VALUE\n", "profctl set [-s SECTION] FILE KEY [VALUE]\n",
+        "profctl set-unsigned [-s SECTION] FILE KEY VALUE\n",
+        "profctl set-hex [-s SECTION] FILE KEY VALUE\n", "profctl get [-s SECTION] FILE KEY [DEFAULT]\n",
+        "profctl get-hex [-s SECTION] FILE KEY DEFAULT\n",
+        "profctl get-unsigned [-s SECTION] FILE KEY DEFAULT\n", "profctl last-section FILE DEFAULT\n",
+        "profctl walk -s SECTION [-o OPTIONS] [-p POSITION] [--trace] FILE\n"}) {
+    EXPECT_NE(help.out.find(synopsis), std::string::npos) << synopsis;
+  }
+}
+
+TEST_F(ProfctlTest, HelpInOptionPlaceOfAnySubcommand) {
+  Put("a.ini", kSample);
+  std::string usage = Help().out;
+  for (const Args& args : {Args{"get", "--help"}, Args{"walk", "-s", "d", "--help", "a.ini"},
+                           Args{"delete-key", "--help", "a.ini", "k"}}) {
+    Result result = Run(args);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, usage);
+    EXPECT_EQ(result.err, "");
+  }
+  EXPECT_EQ(Folder(), (Files{{"a.ini", kSample}}));
+}
+
+// ---------------------------------------------------------------------------
+// Number literals: the 32-bit pattern each one stands for, seen through a
+// default that comes back unchanged when the file is missing.
+
+struct NumberCase {
+  const char* literal;
+  const char* unsignedText;
+  const char* hexText;
+};
+
+void PrintTo(const NumberCase& c, std::ostream* os) { *os << c.literal; }
+
+class NumberLiteralTest : public ProfctlTest, public ::testing::WithParamInterface<NumberCase> {};
+
+TEST_P(NumberLiteralTest, TakenAs32BitPattern) {
+  Result asUnsigned = Run({"get-unsigned", "missing.ini", "k", GetParam().literal});
+  EXPECT_EQ(asUnsigned.status, 0) << asUnsigned.err;
+  EXPECT_EQ(asUnsigned.out, std::string(GetParam().unsignedText) + "\n");
+  Result asHex = Run({"get-hex", "missing.ini", "k", GetParam().literal});
+  EXPECT_EQ(asHex.status, 0) << asHex.err;
+  EXPECT_EQ(asHex.out, std::string(GetParam().hexText) + "\n");
+  EXPECT_EQ(Folder(), Files{});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CommandLine, NumberLiteralTest,
+    ::testing::Values(NumberCase{"0", "0", "0x0000"}, NumberCase{"42", "42", "0x002A"},
+                      NumberCase{"+42", "42", "0x002A"}, NumberCase{"-0", "0", "0x0000"},
+                      NumberCase{"-1", "4294967295", "0xFFFFFFFF"},
+                      NumberCase{"4294967295", "4294967295", "0xFFFFFFFF"},
+                      NumberCase{"2147483648", "2147483648", "0x80000000"},
+                      NumberCase{"-2147483648", "2147483648", "0x80000000"},
+                      NumberCase{"2147483647", "2147483647", "0x7FFFFFFF"},
+                      NumberCase{"0x220", "544", "0x0220"}, NumberCase{"0XffffFFFF", "4294967295", "0xFFFFFFFF"},
+                      NumberCase{"-0x10", "4294967280", "0xFFFFFFF0"},
+                      NumberCase{"0x0000000001", "1", "0x0001"}, NumberCase{"010", "8", "0x0008"},
+                      NumberCase{"-010", "4294967288", "0xFFFFFFF8"}, NumberCase{"00", "0", "0x0000"}));
+
+// ---------------------------------------------------------------------------
+// Rewriting subcommands: the code printed, the exit status, and the file.
+
+struct EditCase {
+  const char* name;
+  std::string before;
+  Args args;  // they edit a.ini
+  const char* out;
+  std::string after;
+};
+
+void PrintTo(const EditCase& c, std::ostream* os) { *os << c.name; }
+
+class EditTest : public ProfctlTest, public ::testing::WithParamInterface<EditCase> {};
+
+TEST_P(EditTest, PrintsCodeAndLeavesFile) {
+  Put("a.ini", GetParam().before);
+  Result result = Run(GetParam().args);
+  EXPECT_EQ(result.out, GetParam().out);
+  EXPECT_EQ(result.status, result.out == "0\n" ? 0 : 1);
+  EXPECT_EQ(result.err, "");
+  // Also proves that no scratch file stays behind.
+  EXPECT_EQ(Folder(), (Files{{"a.ini", GetParam().after}}));
+}
+
+const std::string kKey100(100, 'K');
+const std::string kDrivers = "[drivers]\r\nwave=x.drv\r\nmidi=y.drv\r\n";
+const std::string kTwoSections = "[A]\r\nk=1\r\nx=2\r\nK = 3\r\n[B]\r\nk=4\r\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Subcommands, EditTest,
+    ::testing::Values(
+        EditCase{"DeleteLineLoose",
+                 "DEVICE=vkt617.386\r\nfiles=30\r\ndevice = VKT617.386\nkeep\r\ndevice=vkt617.386 ;old\r\n",
+                 {"delete-line", "a.ini", "device=vkt617.386\n", "3"}, "0\n",
+                 "files=30\r\nkeep\r\ndevice=vkt617.386 ;old\r\n"},
+        EditCase{"DeleteLineDefaultOptionsExact", "files=30\r\nfiles=30",
+                 {"delete-line", "a.ini", "files=30"}, "0\n", "files=30\r\n"},
+        EditCase{"DeleteLinePatternWithLineFeed", "files=30\r\nx\nfiles=30",
+                 {"delete-line", "a.ini", "files=30\n", "0"}, "0\n", "x\r\nfiles=30"},
+        EditCase{"DeleteLineContainsHexOptions", "rem mscdex\r\nMSCDEX /d\r\nc:\\dos\\mscdex.exe /d:x\r\n",
+                 {"delete-line", "a.ini", "mscdex", "0x4"}, "0\n", "MSCDEX /d\r\n"},
+        EditCase{"DeleteLineBlankPatternContains", "a\r\nb\r\n", {"delete-line", "a.ini", " \t", "5"},
+                 "0\n", ""},
+        EditCase{"DeleteLineNoMatch", "a\r\n", {"delete-line", "a.ini", "b"}, "1\n", "a\r\n"},
+        EditCase{"DeleteKeyInSection",
+                 "[drivers]\r\nwave=a.drv\r\nWAVE = a.drv\r\nwaveout=b.drv\r\n;wave=a.drv\r\n[other]\r\nwave=c.drv\r\n",
+                 {"delete-key", "-s", "drivers", "a.ini", "wave"}, "0\n",
+                 "[drivers]\r\nwaveout=b.drv\r\n;wave=a.drv\r\n[other]\r\nwave=c.drv\r\n"},
+        EditCase{"DeleteKeyLongSectionOption", "[Drivers]\nmidi=x\nwave=y\n",
+                 {"delete-key", "--section", "DRIVERS", "a.ini", "midi"}, "0\n", "[Drivers]\r\nwave=y\r\n"},
+        EditCase{"DeleteKeyWholeFile", "wave=0\r\n[a]\r\nwave=1\r\n[b]\r\nWave=2\r\nk=3\r\n",
+                 {"delete-key", "a.ini", "wave"}, "0\n", "[a]\r\n[b]\r\nk=3\r\n"},
+        EditCase{"DeleteKeyEmptySectionName", "[x]\r\nk=1\r\n[]\r\nk=2\r\n",
+                 {"delete-key", "-s", "", "a.ini", "k"}, "0\n", "[x]\r\nk=1\r\n[]\r\n"},
+        EditCase{"DeleteKeyNoSection", kDrivers, {"delete-key", "-s", "other", "a.ini", "wave"}, "1\n",
+                 kDrivers},
+        EditCase{"ReplaceKey", kTwoSections, {"replace-key", "-s", "A", "a.ini", "k", "k=new"}, "0\n",
+                 "[A]\r\nk=new\r\nx=2\r\nk=new\r\n[B]\r\nk=4\r\n"},
+        EditCase{"ReplaceKeyWithoutLineRemoves", kTwoSections, {"replace-key", "-s", "A", "a.ini", "k"},
+                 "0\n", "[A]\r\nx=2\r\n[B]\r\nk=4\r\n"},
+        EditCase{"ReplaceKeyWithEmptyLine", kTwoSections, {"replace-key", "-s", "B", "a.ini", "k", ""},
+                 "0\n", "[A]\r\nk=1\r\nx=2\r\nK = 3\r\n[B]\r\n\r\n"},
+        EditCase{"ReplaceKeyMissing", kTwoSections, {"replace-key", "-s", "B", "a.ini", "x", "x=1"},
+                 "1\n", kTwoSections},
+        EditCase{"AddLineBeforeNextSection", "[A]\r\nk=1\r\n[B]", {"add-line", "-s", "A", "a.ini", "n=2"},
+                 "0\n", "[A]\r\nk=1\r\nn=2\r\n[B]"},
+        EditCase{"AddLineNewSection", "[A]\r\nk=1\r\n", {"add-line", "-s", "C", "a.ini", "c=1"}, "0\n",
+                 "[A]\r\nk=1\r\n[C]\r\nc=1\r\n"},
+        EditCase{"AddLineWholeFile", "k=1\n", {"add-line", "a.ini", "end"}, "0\n", "k=1\r\nend\r\n"},
+        EditCase{"AddHex", "[io]\r\n", {"add-hex", "-s", "io", "a.ini", "Port", "0x220"}, "0\n",
+                 "[io]\r\nPort=0x0220\r\n"},
+        EditCase{"AddHexAllBits", "[io]\r\n", {"add-hex", "-s", "io", "a.ini", "Mask", "-1"}, "0\n",
+                 "[io]\r\nMask=0xFFFFFFFF\r\n"},
+        EditCase{"AddInt", "[io]\r\nVol=1\r\n", {"add-int", "-s", "io", "a.ini", "Vol", "-5"}, "0\n",
+                 "[io]\r\nVol=1\r\nVol=-5\r\n"},
+        EditCase{"AddIntUnsignedPattern", "[io]\r\n", {"add-int", "-s", "io", "a.ini", "n", "4294967295"},
+                 "0\n", "[io]\r\nn=-1\r\n"},
+        EditCase{"AddIntLongKey", "[io]\r\n", {"add-int", "-s", "io", "a.ini", kKey100, "-2147483648"},
+                 "0\n", "[io]\r\n" + kKey100 + "=-2147483648\r\n"},
+        EditCase{"SetReplaces", kDrivers, {"set", "-s", "drivers", "a.ini", "wave", "a.drv"}, "0\n",
+                 "[drivers]\r\nwave=a.drv\r\nmidi=y.drv\r\n"},
+        EditCase{"SetAddsAtSectionEnd", "[drivers]\r\nmidi=y.drv\r\n\r\n[other]\r\n",
+                 {"set", "-s", "drivers", "a.ini", "wave", "a.drv"}, "0\n",
+                 "[drivers]\r\nmidi=y.drv\r\n\r\nwave=a.drv\r\n[other]\r\n"},
+        EditCase{"SetWithoutValueRemoves", "[drivers]\r\nwave=x\r\nwave=y\r\nmidi=z\r\n",
+                 {"set", "-s", "drivers", "a.ini", "wave"}, "0\n", "[drivers]\r\nmidi=z\r\n"},
+        EditCase{"SetWithoutValueMissingKey", kDrivers, {"set", "-s", "drivers", "a.ini", "mixer"}, "1\n",
+                 kDrivers},
+        EditCase{"SetEmptyValue", kDrivers, {"set", "-s", "drivers", "a.ini", "midi", ""}, "0\n",
+                 "[drivers]\r\nwave=x.drv\r\nmidi=\r\n"},
+        EditCase{"SetUnsigned", "[s]\r\nk=0\r\n", {"set-unsigned", "-s", "s", "a.ini", "k", "-1"}, "0\n",
+                 "[s]\r\nk=4294967295\r\n"},
+        EditCase{"SetHex", "[s]\r\nk=0\r\n", {"set-hex", "-s", "s", "a.ini", "k", "0x1F"}, "0\n",
+                 "[s]\r\nk=0x001F\r\n"},
+        EditCase{"SetHexAllBits", "[s]\r\n", {"set-hex", "-s", "s", "a.ini", "k", "-1"}, "0\n",
+                 "[s]\r\nk=0xFFFFFFFF\r\n"},
+        EditCase{"RawBytesInArguments", "[\xe4]\r\nk\xff=1\r\n",
+                 {"set", "-s", "\xe4", "a.ini", "k\xff", "\x01\x80 \t"}, "0\n", "[\xe4]\r\nk\xff=\x01\x80 \t\r\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------
+// Readers: what is printed and the exit status; the file never changes.
+
+struct ReadCase {
+  const char* name;
+  std::string file;
+  Args args;  // they read a.ini
+  std::string out;
+  int status;
+};
+
+void PrintTo(const ReadCase& c, std::ostream* os) { *os << c.name; }
+
+class ReadTest : public ProfctlTest, public ::testing::WithParamInterface<ReadCase> {};
+
+TEST_P(ReadTest, PrintsValue) {
+  Put("a.ini", GetParam().file);
+  Result result = Run(GetParam().args);
+  EXPECT_EQ(result.out, GetParam().out);
+  EXPECT_EQ(result.status, GetParam().status);
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(Folder(), (Files{{"a.ini", GetParam().file}}));
+}
+
+const std::string kWalkFile = "[A]\r\n;note\r\n\r\n  k=v  \r\n[B]\r\n";
+const std::string kRepeated = "[A]\r\nk=1\r\n[B]\r\n[A]\r\nk=2\r\n";
+const std::string kLong(200, 'x');
+
+INSTANTIATE_TEST_SUITE_P(
+    Subcommands, ReadTest,
+    ::testing::Values(
+        ReadCase{"Get", "[s]\r\nPort=220\r\n", {"get", "-s", "s", "a.ini", "port"}, "220\n", 0},
+        ReadCase{"GetBlankSeparator", "[s]\r\nPort = 220\r\n", {"get", "-s", "s", "a.ini", "Port"},
+                 "= 220\n", 0},
+        ReadCase{"GetEmptyValue", "[s]\r\nPort=\r\n", {"get", "-s", "s", "a.ini", "Port", "d"}, "\n", 0},
+        ReadCase{"GetUnterminatedEmptyValue", "[s]\r\nPort=", {"get", "-s", "s", "a.ini", "Port", "d"},
+                 "d\n", 0},
+        ReadCase{"GetNothingWithoutDefault", "[s]\r\nPort=1\r\n", {"get", "-s", "s", "a.ini", "Irq"}, "",
+                 1},
+        ReadCase{"GetEmptyDefault", "[s]\r\n", {"get", "-s", "s", "a.ini", "Irq", ""}, "\n", 0},
+        ReadCase{"GetFirstSectionOnly", "[A]\r\nx=1\r\n[B]\r\n[A]\r\nPort=5\r\n",
+                 {"get", "-s", "A", "a.ini", "Port", "none"}, "none\n", 0},
+        ReadCase{"GetWholeFile", "[A]\r\n[B]\r\nPort=5\r\n", {"get", "a.ini", "Port"}, "5\n", 0},
+        ReadCase{"GetRawBytes", "[s]\r\nk=\xff\x01" "a\rb\t \r\n", {"get", "-s", "s", "a.ini", "k"},
+                 "\xff\x01" "a\rb\n", 0},
+        ReadCase{"GetHex", "[s]\r\nPort=0x1A\r\n", {"get-hex", "-s", "s", "a.ini", "Port", "0"},
+                 "0x001A\n", 0},
+        ReadCase{"GetHexStopsAtX", "[s]\r\nPort=1x2\r\n", {"get-hex", "-s", "s", "a.ini", "Port", "0"},
+                 "0x0001\n", 0},
+        ReadCase{"GetHexLastEightDigits", "[s]\r\nPort=123456789\r\n",
+                 {"get-hex", "-s", "s", "a.ini", "Port", "0"}, "0x23456789\n", 0},
+        ReadCase{"GetHexDefault", "[s]\r\n", {"get-hex", "-s", "s", "a.ini", "Port", "-1"}, "0xFFFFFFFF\n",
+                 0},
+        ReadCase{"GetUnsigned", "[s]\r\nn=42abc\r\n", {"get-unsigned", "-s", "s", "a.ini", "n", "7"},
+                 "42\n", 0},
+        ReadCase{"GetUnsignedNoNumber", "[s]\r\nn=abc\r\n", {"get-unsigned", "-s", "s", "a.ini", "n", "7"},
+                 "0\n", 0},
+        ReadCase{"GetUnsignedDefault", "[s]\r\n", {"get-unsigned", "a.ini", "n", "4294967295"},
+                 "4294967295\n", 0},
+        ReadCase{"LastSection", "[A]\r\nx=1\r\n[ B ]\r\n", {"last-section", "a.ini", "none"}, "B\n", 0},
+        ReadCase{"LastSectionDefault", "x=1\r\n", {"last-section", "a.ini", "none"}, "none\n", 0},
+        ReadCase{"Walk", kWalkFile, {"walk", "-s", "A", "a.ini"}, "  k=v\n", 0},
+        ReadCase{"WalkTrace", kWalkFile, {"walk", "-s", "A", "--trace", "a.ini"},
+                 "4\t23\t  k=v\nend\t5\t23\n", 0},
+        ReadCase{"WalkBlankLinesTrace", kWalkFile, {"walk", "-s", "A", "-o", "1", "--trace", "a.ini"},
+                 "3\t14\t\n4\t23\t  k=v\nend\t5\t23\n", 0},
+        ReadCase{"WalkEndsAtNextSection", kRepeated, {"walk", "--trace", "-s", "A", "a.ini"},
+                 "2\t10\tk=1\nend\t3\t10\n", 0},
+        ReadCase{"WalkFromPosition", kRepeated, {"walk", "-s", "A", "-o", "2", "-p", "10", "--trace", "a.ini"},
+                 "3\t25\tk=2\nend\t4\t25\n", 0},
+        ReadCase{"WalkFromPositionWithBlankLines", "[A]\r\nk=1\r\n[B]\r\n[A]\r\n\r\nk=2\r\n",
+                 {"walk", "-s", "A", "-o", "3", "-p", "0xA", "a.ini"}, "\nk=2\n", 0},
+        ReadCase{"WalkPositionKeptWhenNothingFound", kRepeated,
+                 {"walk", "-s", "Z", "-p", "77", "--trace", "a.ini"}, "end\t6\t77\n", 0},
+        ReadCase{"WalkNegativePosition", kRepeated, {"walk", "-s", "Z", "-p", "-1", "--trace", "a.ini"},
+                 "end\t6\t-1\n", 0},
+        ReadCase{"WalkLongLineInPieces", "[A]\r\n" + kLong + "\r\n[B]\r\n",
+                 {"walk", "-s", "A", "--trace", "a.ini"},
+                 "2\t132\t" + kLong.substr(0, 127) + "\n3\t207\t" + kLong.substr(127) + "\nend\t4\t207\n", 0},
+        ReadCase{"WalkLineFeedOnly", "[A]\nk=1\nj=2\n", {"walk", "-s", "A", "--trace", "a.ini"},
+                 "2\t8\tk=1\n3\t12\tj=2\nend\t4\t12\n", 0},
+        ReadCase{"WalkCommentsAndBrackets", "[A]\r\n ; x\r\n; [B]\r\nk=[v]\r\n  [B]\r\nz=1\r\n",
+                 {"walk", "-s", "A", "a.ini"}, " ; x\nk=[v]\n", 0},
+        ReadCase{"WalkRawBytes", "[A]\r\n\x80\xfe=\x01\r\n", {"walk", "-s", "A", "a.ini"}, "\x80\xfe=\x01\n",
+                 0},
+        ReadCase{"WalkNoSection", kRepeated, {"walk", "-s", "Z", "a.ini"}, "", 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------
+// Missing files: every subcommand answers as its operation does, and neither
+// the file nor a scratch file is created.
+
+struct MissingCase {
+  const char* name;
+  Args args;  // they name missing.ini
+  const char* out;
+  int status;
+};
+
+void PrintTo(const MissingCase& c, std::ostream* os) { *os << c.name; }
+
+class MissingFileTest : public ProfctlTest, public ::testing::WithParamInterface<MissingCase> {};
+
+TEST_P(MissingFileTest, CreatesNothing) {
+  Result result = Run(GetParam().args);
+  EXPECT_EQ(result.out, GetParam().out);
+  EXPECT_EQ(result.status, GetParam().status);
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(Folder(), Files{});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Subcommands, MissingFileTest,
+    ::testing::Values(
+        MissingCase{"DeleteLine", {"delete-line", "missing.ini", "x"}, "2\n", 1},
+        MissingCase{"DeleteKey", {"delete-key", "-s", "s", "missing.ini", "k"}, "1\n", 1},
+        MissingCase{"ReplaceKey", {"replace-key", "-s", "s", "missing.ini", "k", "k=1"}, "1\n", 1},
+        MissingCase{"AddLine", {"add-line", "-s", "s", "missing.ini", "k=1"}, "1\n", 1},
+        MissingCase{"AddHex", {"add-hex", "-s", "s", "missing.ini", "k", "1"}, "1\n", 1},
+        MissingCase{"AddInt", {"add-int", "-s", "s", "missing.ini", "k", "1"}, "1\n", 1},
+        MissingCase{"Set", {"set", "-s", "s", "missing.ini", "k", "v"}, "1\n", 1},
+        MissingCase{"SetRemove", {"set", "-s", "s", "missing.ini", "k"}, "1\n", 1},
+        MissingCase{"SetUnsigned", {"set-unsigned", "-s", "s", "missing.ini", "k", "1"}, "1\n", 1},
+        MissingCase{"SetHex", {"set-hex", "-s", "s", "missing.ini", "k", "1"}, "1\n", 1},
+        MissingCase{"Get", {"get", "-s", "s", "missing.ini", "k", "d"}, "d\n", 0},
+        MissingCase{"GetNull", {"get", "missing.ini", "k"}, "", 1},
+        MissingCase{"GetHex", {"get-hex", "missing.ini", "k", "0x220"}, "0x0220\n", 0},
+        MissingCase{"GetUnsigned", {"get-unsigned", "missing.ini", "k", "7"}, "7\n", 0},
+        MissingCase{"LastSection", {"last-section", "missing.ini", "none"}, "none\n", 0},
+        MissingCase{"Walk", {"walk", "-s", "s", "missing.ini"}, "", 0},
+        MissingCase{"WalkTrace", {"walk", "-s", "s", "-p", "5", "--trace", "missing.ini"}, "end\t0\t5\n", 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------
+// Argument handling that reaches the library.
+
+TEST_F(ProfctlTest, DoubleDashEndsOptions) {
+  Put("-s.ini", "[d]\r\nk=1\r\nj=2\r\n");
+  Result got = Run({"get", "-s", "d", "--", "-s.ini", "k"});
+  EXPECT_EQ(got.out, "1\n");
+  EXPECT_EQ(got.status, 0);
+  Result deleted = Run({"delete-key", "--", "-s.ini", "k"});
+  EXPECT_EQ(deleted.out, "0\n");
+  EXPECT_EQ(deleted.status, 0);
+  EXPECT_EQ(Folder(), (Files{{"-s.ini", "[d]\r\nj=2\r\n"}}));
+}
+
+TEST_F(ProfctlTest, OptionsOnlyRightAfterSubcommand) {
+  Put("a.ini", kSample);
+  // After the first operand, "-s" is the default text itself.
+  Result result = Run({"get", "a.ini", "missing", "-s"});
+  EXPECT_EQ(result.out, "-s\n");
+  EXPECT_EQ(result.status, 0);
+  // A value in option place is taken as it is, even when it looks like one.
+  Put("b.ini", "[--]\r\nk=2\r\n");
+  Result dashes = Run({"get", "-s", "--", "b.ini", "k"});
+  EXPECT_EQ(dashes.out, "2\n");
+  // A lone "-" is an operand, not an option.
+  Result lone = Run({"get", "-", "k", "d"});
+  EXPECT_EQ(lone.out, "d\n");
+  EXPECT_EQ(lone.status, 0);
+  EXPECT_EQ(Folder(), (Files{{"a.ini", kSample}, {"b.ini", "[--]\r\nk=2\r\n"}}));
+}
+
+TEST_F(ProfctlTest, ValuesWrittenReadBack) {
+  Put("a.ini", "[s]\r\n");
+  EXPECT_EQ(Run({"set-hex", "-s", "s", "a.ini", "Port", "0xBEEF"}).out, "0\n");
+  EXPECT_EQ(Run({"get-hex", "-s", "s", "a.ini", "port", "0"}).out, "0xBEEF\n");
+  EXPECT_EQ(Run({"set-unsigned", "-s", "s", "a.ini", "Port", "3000000000"}).out, "0\n");
+  EXPECT_EQ(Run({"get-unsigned", "-s", "s", "a.ini", "Port", "0"}).out, "3000000000\n");
+  EXPECT_EQ(Folder(), (Files{{"a.ini", "[s]\r\nPort=3000000000\r\n"}}));
+}
+
+// ---------------------------------------------------------------------------
+// Failures of the commit and unsafe names: the code the library returns is
+// what is printed, and the files are as the library leaves them.
+
+TEST_F(ProfctlTest, ReadOnlyFileReportsCommitFailure) {
+  Put("a.ini", kSample);
+  fs::permissions(dir_ / "a.ini", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  Result result = Run({"delete-key", "-s", "d", "a.ini", "k"});
+  EXPECT_EQ(result.out, "-1\n");
+  EXPECT_EQ(result.status, 1);
+  // The new text waits under the scratch name; the file is untouched.
+  EXPECT_EQ(Folder(), (Files{{"a.ini", kSample}, {"a.$$$", "[d]\r\n"}}));
+}
+
+TEST_F(ProfctlTest, StaleScratchFileIsReplaced) {
+  Put("a.ini", kSample);
+  Put("a.$$$", "left over");
+  Result result = Run({"delete-key", "-s", "d", "a.ini", "k"});
+  EXPECT_EQ(result.out, "0\n");
+  EXPECT_EQ(Folder(), (Files{{"a.ini", "[d]\r\n"}}));
+}
+
+TEST_F(ProfctlTest, UnsafeNamesRefused) {
+  Put("a.$$$", kSample);
+  Put("noext", kSample);
+  EXPECT_EQ(Run({"delete-key", "a.$$$", "k"}).out, "1\n");
+  EXPECT_EQ(Run({"delete-line", "a.$$$", "k=1\n"}).out, "2\n");
+  EXPECT_EQ(Run({"delete-key", "noext", "k"}).out, "1\n");
+  EXPECT_EQ(Run({"delete-line", "noext", "k=1\n"}).out, "2\n");
+  EXPECT_EQ(Run({"set", "noext", "k", "2"}).out, "1\n");
+  EXPECT_EQ(Folder(), (Files{{"a.$$$", kSample}, {"noext", kSample}}));
+}
+
+// ---------------------------------------------------------------------------
+// Paths and output.
+
+TEST_F(ProfctlTest, DrivePathsLieInMachineFolder) {
+  const std::string profile = "[drivers]\r\nwave=a.drv\r\nmidi=b.drv\r\n";
+  Put("m/c/windows/system.ini", profile);
+  std::string machine = (dir_ / "m").string();
+  Result result = Run({"delete-key", "-s", "drivers", "C:\\WINDOWS\\system.ini", "wave"}, machine);
+  EXPECT_EQ(result.out, "0\n");
+  EXPECT_EQ(Folder(), (Files{{"m/c/windows/system.ini", "[drivers]\r\nmidi=b.drv\r\n"}}));
+  // Without a machine folder a drive path names no file.
+  Result outside = Run({"get", "-s", "drivers", "C:\\WINDOWS\\system.ini", "midi", "none"});
+  EXPECT_EQ(outside.out, "none\n");
+}
+
+TEST_F(ProfctlTest, OutputThatCannotBeWrittenIsAnError) {
+  Put("a.ini", kSample);
+  Result result = Run({"get", "-s", "d", "a.ini", "k"}, {}, "/dev/full");
+  EXPECT_EQ(result.status, 74);
+  EXPECT_EQ(result.err, "profctl: cannot write the output\n");
+}
+
+}  // namespace
