@@ -1,0 +1,154 @@
+// The directories the sequence works in, the boot-time deletion list and
+// the files deleted at once.
+#include <gtest/gtest.h>
+
+#include "card_machine.h"
+
+namespace uninstall_test {
+namespace {
+
+std::string MachineIni(std::string_view windowsDir, std::string_view systemDir) {
+  return Dos("[directories]\nwindows=" + std::string(windowsDir) + "\nsystem=" +
+             std::string(systemDir) + "\n");
+}
+
+TEST(Directories, SystemDirectoryIsUpperCasedAndWindowsDirectoryKeptAsReturned) {
+  Machine machine;
+  InstallCard(machine);
+  machine.Write("machine.ini", MachineIni("c:\\windows", "c:\\windows\\system"));
+
+  machine.Run(kOkThenNo);
+
+  EXPECT_EQ(machine.Read(std::string(kWininitIni)), BootList("c:\\windows", "C:\\WINDOWS\\SYSTEM"));
+  // Line comparison ignores case, so the lower-case directory finds the
+  // card's lines as well; the files went under their upper-cased names.
+  EXPECT_EQ(machine.Read(std::string(kConfigSys)), UninstalledTexts().configSys);
+  for (std::string_view file : kDeletedAtOnce) EXPECT_FALSE(machine.Exists(std::string(file))) << file;
+}
+
+TEST(Directories, OtherDirectoriesNameEveryFileAndLine) {
+  Machine machine;
+  CardTexts installed = InstalledTexts();
+  machine.Write("machine.ini", MachineIni("D:\\Win95", "d:\\win95\\System"));
+  machine.Write("d/Win95/system.ini", installed.systemIni);
+  // Only the lines naming the system directory in use are the card's.
+  machine.Write(std::string(kConfigSys),
+                Dos("DEVICEHIGH=C:\\WINDOWS\\SYSTEM\\kt617map.sys\n"
+                    "DEVICEHIGH=D:\\WIN95\\SYSTEM\\kt617map.sys\n"));
+  machine.Write("d/Win95/readmecp.txt", "readme\r\n");
+  machine.Write("d/Win95/System/hmx220.sys", "driver\r\n");
+  machine.Write("c/WINDOWS/readmecp.txt", "another machine's\r\n");
+
+  machine.Run(kOkThenNo);
+
+  EXPECT_EQ(machine.Read("d/Win95/system.ini"), UninstalledTexts().systemIni);
+  EXPECT_EQ(machine.Read(std::string(kConfigSys)), Dos("DEVICEHIGH=C:\\WINDOWS\\SYSTEM\\kt617map.sys\n"));
+  EXPECT_EQ(machine.Read("d/Win95/wininit.ini"), BootList("D:\\Win95", "D:\\WIN95\\SYSTEM"));
+  EXPECT_FALSE(machine.Exists("d/Win95/readmecp.txt"));
+  EXPECT_FALSE(machine.Exists("d/Win95/System/hmx220.sys"));
+  EXPECT_TRUE(machine.Exists("c/WINDOWS/readmecp.txt"));
+}
+
+class ExistingBootList : public testing::TestWithParam<std::pair<std::string_view, std::string_view>> {};
+
+TEST_P(ExistingBootList, IsLeftAsItIs) {
+  auto [name, bytes] = GetParam();
+  Machine machine;
+  InstallCard(machine);
+  machine.Write(std::string(name), bytes);
+
+  machine.Run(kOkThenNo);
+
+  Tree after = machine.Snapshot();
+  auto found = FindIgnoringCase(after, kWininitIni);
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found.begin()->first, name);
+  EXPECT_EQ(found.begin()->second, bytes);
+  // The files are deleted at once all the same.
+  for (std::string_view file : kDeletedAtOnce) EXPECT_FALSE(machine.Exists(std::string(file))) << file;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EmptyOrHoldingOtherEntries, ExistingBootList,
+    testing::Values(std::pair{kWininitIni, std::string_view("")},
+                    std::pair{kWininitIni, std::string_view("[rename]\r\nNUL=C:\\OLD\\X.DLL\r\n")},
+                    std::pair{std::string_view("c/WINDOWS/WININIT.INI"),
+                              std::string_view("[Rename]\r\n")}));
+
+TEST(BootList, NotWrittenWhenTheWindowsFolderIsMissing) {
+  Machine machine;
+  machine.Write(std::string(kConfigSys), InstalledTexts().configSys);
+  machine.Write(std::string(kRegistry), InstalledTexts().registry);
+
+  machine.Run(kOkThenNo);
+
+  EXPECT_FALSE(machine.Exists("c/WINDOWS"));
+  EXPECT_EQ(machine.Read(std::string(kConfigSys)), UninstalledTexts().configSys);
+  EXPECT_EQ(machine.Read(std::string(kRegistry)), UninstalledTexts().registry);
+}
+
+TEST(FileRemoval, ReadOnlyFileStaysAndTheOthersGo) {
+  Machine machine;
+  InstallCard(machine);
+  machine.MakeReadOnly("c/WINDOWS/SYSTEM/hmx220.sys");
+
+  machine.Run(kOkThenNo);
+
+  EXPECT_TRUE(machine.Exists("c/WINDOWS/SYSTEM/hmx220.sys"));
+  for (std::string_view file : kDeletedAtOnce) {
+    if (file == "c/WINDOWS/SYSTEM/hmx220.sys") continue;
+    EXPECT_FALSE(machine.Exists(std::string(file))) << file;
+  }
+  EXPECT_EQ(machine.Read(std::string(kRegistry)), UninstalledTexts().registry);
+}
+
+// A directory query that fails (empty, or longer than the 144-byte buffer)
+// stops the sequence before anything is named from it.
+std::string LongDirectory() { return "C:\\" + std::string(150, 'W'); }
+
+TEST(Directories, FailedWindowsQueryRunsNoPhase) {
+  for (std::string windowsDir : {std::string(), LongDirectory()}) {
+    Machine machine;
+    InstallCard(machine);
+    machine.Write("machine.ini", MachineIni(windowsDir, "C:\\WINDOWS\\SYSTEM"));
+    Tree before = machine.Snapshot();
+
+    RunResult result = machine.Run(kOkThenNo);
+
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(machine.Snapshot(), before) << "windows=" << windowsDir;
+  }
+}
+
+TEST(Directories, FailedSystemQueryStopsAfterTheProfile) {
+  for (std::string systemDir : {std::string(), LongDirectory()}) {
+    Machine machine;
+    InstallCard(machine);
+    machine.Write("machine.ini", MachineIni("C:\\WINDOWS", systemDir));
+    Tree expected = machine.Snapshot();
+    expected[std::string(kSystemIni)] = UninstalledTexts().systemIni;
+
+    RunResult result = machine.Run(kOkThenNo);
+
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(machine.Snapshot(), expected) << "system=" << systemDir;
+  }
+}
+
+TEST(Directories, LongestWindowsDirectoryStillNamesEveryFile) {
+  // 143 bytes: the longest text the 144-byte buffer holds.
+  std::string windowsDir = "C:\\" + std::string(140, 'W');
+  std::string systemDir = "C:\\WINDOWS\\SYSTEM";
+  Machine machine;
+  machine.Write("machine.ini", MachineIni(windowsDir, systemDir));
+  std::string folder = "c/" + std::string(140, 'W');
+  machine.Write(folder + "/cpuninst.exe", "program\r\n");
+
+  machine.Run(kOkThenNo);
+
+  EXPECT_EQ(machine.Read(folder + "/wininit.ini"), BootList(windowsDir, systemDir));
+  EXPECT_FALSE(machine.Exists(folder + "/cpuninst.exe"));
+}
+
+}  // namespace
+}  // namespace uninstall_test

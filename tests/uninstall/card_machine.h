@@ -1,0 +1,69 @@
+// A machine with the card installed, built from byte strings, and the texts
+// the uninstall must leave behind.
+#ifndef CPUNINST_TESTS_UNINSTALL_CARD_MACHINE_H
+#define CPUNINST_TESTS_UNINSTALL_CARD_MACHINE_H
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "machine.h"
+
+namespace uninstall_test {
+
+// Answer lines for the two boxes.
+inline constexpr std::string_view kOkThenNo = "ok\nno\n";
+inline constexpr std::string_view kOkThenYes = "ok\nyes\n";
+
+inline constexpr std::string_view kSystemIni = "c/WINDOWS/system.ini";
+inline constexpr std::string_view kConfigSys = "c/config.sys";
+inline constexpr std::string_view kAutoexecBat = "c/autoexec.bat";
+inline constexpr std::string_view kWininitIni = "c/WINDOWS/wininit.ini";
+inline constexpr std::string_view kWininitBak = "c/WINDOWS/wininit.bak";
+inline constexpr std::string_view kRegistry = "registry.reg";
+
+// The card's files, relative to the machine folder.
+extern const std::array<std::string_view, 8> kDeletedAtOnce;
+// Scheduled in wininit.ini and not deleted at once.
+extern const std::array<std::string_view, 5> kDeletedAtRestart;
+
+// One registry key block: its path below HKEY_LOCAL_MACHINE and its value
+// lines (LF-separated here, CR LF on disk).
+struct Key {
+  std::string path;
+  std::string values;
+};
+// A REGEDIT4 text of the blocks in order, each followed by a blank line.
+std::string Registry(const std::vector<Key>& keys);
+
+// The registry keys of the installed card and of other software.
+inline constexpr std::string_view kUninstallEntry =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\installCP";
+inline constexpr std::string_view kEnumKey = "Enum\\PCMCIA\\VELMORA-ORVANEL-4E7A";
+inline constexpr std::string_view kInstanceKey = "Enum\\PCMCIA\\VELMORA-ORVANEL-4E7A\\0";
+inline constexpr std::string_view kClassKey = "System\\CurrentControlSet\\Services\\Class\\MEDIA";
+
+// Keys that the uninstall never touches.
+std::vector<Key> OtherSoftwareKeys();
+// The MEDIA class key and its subkeys 0000 to 0004 (0003 with a subkey).
+std::vector<Key> ClassKeys();
+// Just those of ClassKeys() that are not the subkey (or below it).
+std::vector<Key> ClassKeysWithout(std::string_view subkey);
+
+// The profile, boot files, card files and registry of an installed card.
+struct CardTexts {
+  std::string systemIni, configSys, autoexecBat, registry;
+};
+CardTexts InstalledTexts();
+CardTexts UninstalledTexts();
+
+// Writes the installed machine, with a few files of Windows itself.
+void InstallCard(Machine& machine);
+
+// The nine lines of the boot-time deletion list for these directories, CR LF.
+std::string BootList(std::string_view windowsDir, std::string_view systemDir);
+
+}  // namespace uninstall_test
+
+#endif  // CPUNINST_TESTS_UNINSTALL_CARD_MACHINE_H

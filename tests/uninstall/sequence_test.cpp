@@ -1,0 +1,92 @@
+// The two questions and the whole sequence, through the real program.
+#include <gtest/gtest.h>
+
+#include "card_machine.h"
+
+namespace uninstall_test {
+namespace {
+
+constexpr std::string_view kTitle = "VLMR Calliphon Un-Install";
+constexpr std::string_view kConfirmText = "Ok to un-install Velmora Orvanel (TM)?";
+constexpr std::string_view kRestartFirstLine =
+    "To complete the un-install you must restart your computer.";
+constexpr std::string_view kRestartSecondLine = "Do you wish to restart now?";
+
+bool Contains(const std::string& text, std::string_view part) {
+  return text.find(part) != std::string::npos;
+}
+
+// The installed tree as the uninstall leaves it before any restart.
+Tree UninstalledTree(Tree tree) {
+  CardTexts after = UninstalledTexts();
+  for (std::string_view file : kDeletedAtOnce) tree.erase(std::string(file));
+  tree[std::string(kSystemIni)] = after.systemIni;
+  tree[std::string(kConfigSys)] = after.configSys;
+  tree[std::string(kAutoexecBat)] = after.autoexecBat;
+  tree[std::string(kRegistry)] = after.registry;
+  tree[std::string(kWininitIni)] = BootList("C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM");
+  return tree;
+}
+
+class DeclinedAnswer : public testing::TestWithParam<std::string_view> {};
+
+TEST_P(DeclinedAnswer, ChangesNothingAndAsksNothingMore) {
+  Machine machine;
+  InstallCard(machine);
+  Tree before = machine.Snapshot();
+
+  RunResult result = machine.Run(GetParam());
+
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(machine.Snapshot(), before);
+  EXPECT_TRUE(Contains(result.out, kTitle)) << result.out;
+  EXPECT_TRUE(Contains(result.out, kConfirmText)) << result.out;
+  EXPECT_FALSE(Contains(result.out, kRestartFirstLine)) << result.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(CancelOrEndOfInput, DeclinedAnswer,
+                         testing::Values("cancel\n", "c\n", "CANCEL\n", ""));
+
+TEST(Sequence, OkThenNoRunsEveryPhaseWithoutRestart) {
+  Machine machine;
+  InstallCard(machine);
+  Tree expected = UninstalledTree(machine.Snapshot());
+
+  RunResult result = machine.Run(kOkThenNo);
+
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_TRUE(Contains(result.out, kRestartFirstLine)) << result.out;
+  EXPECT_TRUE(Contains(result.out, kRestartSecondLine)) << result.out;
+  EXPECT_EQ(machine.Snapshot(), expected);
+}
+
+TEST(Sequence, OkThenYesAlsoRestarts) {
+  Machine machine;
+  InstallCard(machine);
+  Tree expected = UninstalledTree(machine.Snapshot());
+  for (std::string_view file : kDeletedAtRestart) expected.erase(std::string(file));
+  expected[std::string(kWininitBak)] = expected[std::string(kWininitIni)];
+  expected.erase(std::string(kWininitIni));
+
+  RunResult result = machine.Run(kOkThenYes);
+
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(machine.Snapshot(), expected);
+}
+
+TEST(Sequence, EmptyMachineFolderStaysEmpty) {
+  Machine machine;
+  RunResult result = machine.Run(kOkThenNo);
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(machine.Snapshot(), Tree{});
+}
+
+TEST(Sequence, WithoutMachineFolderRefusesToStart) {
+  RunResult result = RunWithoutMachine(kOkThenNo);
+  EXPECT_EQ(result.exitStatus, 2);
+  EXPECT_TRUE(Contains(result.err, "WIN95_MACHINE")) << result.err;
+  EXPECT_FALSE(Contains(result.out, kConfirmText)) << result.out;
+}
+
+}  // namespace
+}  // namespace uninstall_test
