@@ -25,9 +25,8 @@ constexpr DWORD kDriverValueSize = 80;
 using DriverValue = std::array<BYTE, kDriverValueSize>;
 using SubkeyName = std::array<char, kDriverValueSize + 1>;
 
-// Value types that hold a text: REG_SZ and REG_EXPAND_SZ, the same numbers
-// on every backend.
-constexpr std::array<DWORD, 2> kTextValueTypes = {1, 2};
+// The value types that hold a text.
+constexpr std::array<DWORD, 2> kTextValueTypes = {REG_SZ, REG_EXPAND_SZ};
 
 constexpr char FoldCase(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
