@@ -162,31 +162,32 @@ constexpr std::array kCommands{
     Command{"delete-line",
             {0, false, {kFileOperand, Operand{"PATTERN"}, Operand{"OPTIONS", OperandKind::kNumber, true}}},
             RunDeleteLine,
-            "remove every line that matches PATTERN; OPTIONS (default 0) adds\n"
+            "remove every line that matches PATTERN; OPTIONS is a bit set (default 0):\n"
             "1 ignore white space, 2 ignore the case of A-Z, 4 match a part of the line"},
     Command{"delete-key", KeyShape({}), RunDeleteKey, "remove every line of KEY"},
     Command{"replace-key", KeyShape({"LINE", OperandKind::kText, true}), RunReplaceKey,
             "replace every line of KEY by LINE; without LINE remove them"},
     Command{"add-line", {kSectionOption, false, {kFileOperand, Operand{"LINE"}}}, RunAddLine,
             "add LINE at the section's end (adding the section if needed)"},
-    Command{"add-hex", KeyShape(kNumberValue), RunAddHex, "add the line KEY=0x%04X"},
-    Command{"add-int", KeyShape(kNumberValue), RunAddInt, "add the line KEY=%d"},
+    Command{"add-hex", KeyShape(kNumberValue), RunAddHex, "add the line KEY=VALUE, VALUE as 0x%04X"},
+    Command{"add-int", KeyShape(kNumberValue), RunAddInt, "add the line KEY=VALUE, VALUE as %d"},
     Command{"set", KeyShape({"VALUE", OperandKind::kText, true}), RunSet,
             "set KEY to VALUE, adding it if it is not there; without VALUE remove it"},
     Command{"set-unsigned", KeyShape(kNumberValue), RunSetUnsigned, "set KEY to VALUE as %u"},
     Command{"set-hex", KeyShape(kNumberValue), RunSetHex, "set KEY to VALUE as 0x%04X"},
     Command{"get", KeyShape({"DEFAULT", OperandKind::kText, true}), RunGet,
             "print KEY's value, or DEFAULT; with neither, print nothing and exit 1"},
-    Command{"get-hex", KeyShape(kNumberDefault), RunGetHex, "print KEY's value read as hex, as 0x%04X"},
+    Command{"get-hex", KeyShape(kNumberDefault), RunGetHex, "print KEY's value (or DEFAULT) read as hex, as 0x%04X"},
     Command{"get-unsigned", KeyShape(kNumberDefault), RunGetUnsigned,
-            "print KEY's value read as unsigned decimal"},
+            "print KEY's value (or DEFAULT) read as unsigned decimal"},
     Command{"last-section", {0, false, {kFileOperand, Operand{"DEFAULT"}}}, RunLastSection,
             "print the name of the file's last section, or DEFAULT"},
     Command{"walk",
             {kSectionOption | kWalkOptionsOption | kPositionOption | kTraceOption, true, {kFileOperand}},
             RunWalk,
-            "print the section's lines; OPTIONS 1 blank lines too, 2 start at POSITION;\n"
-            "--trace prints LINE<TAB>POSITION<TAB>TEXT and end<TAB>LINE<TAB>POSITION"},
+            "print the section's lines; OPTIONS: 1 blank lines too, 2 look for the\n"
+            "section from POSITION (default 0) on; --trace prints each line as\n"
+            "LINE<TAB>POSITION<TAB>TEXT and then end<TAB>LINE<TAB>POSITION"},
 };
 
 constexpr std::string_view kUsageTail =
