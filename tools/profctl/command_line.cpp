@@ -1,5 +1,7 @@
 #include "tools/profctl/command_line.h"
 
+#include <utility>
+
 namespace profctl {
 namespace {
 
@@ -19,7 +21,6 @@ constexpr std::array kOptionSpecs{
 };
 
 constexpr std::string_view kEndOfOptions = "--";
-constexpr std::string_view kHelp = "--help";
 constexpr std::uint64_t kUnsignedLimit = 0xFFFFFFFFu;
 constexpr std::uint64_t kNegativeLimit = 0x80000000u;
 
@@ -37,11 +38,13 @@ const OptionSpec* FindOption(std::string_view arg) {
 // "-" is an ordinary argument, as it is everywhere else.
 bool LooksLikeOption(std::string_view arg) { return arg.size() > 1 && arg[0] == '-'; }
 
+constexpr int kNotADigit = 16;  // above every base in use
+
 int DigitValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return 99;
+  return kNotADigit;
 }
 
 std::string NotANumber(std::string_view what, std::string_view text) {
@@ -52,21 +55,30 @@ std::string NotANumber(std::string_view what, std::string_view text) {
   return message;
 }
 
-ParseResult UsageError(std::string message) { return {ParseStatus::kUsageError, std::move(message)}; }
+ParseResult Refuse(std::string message) { return {ParseStatus::kUsageError, std::move(message)}; }
 
 ParseResult StoreOption(const OptionSpec& spec, std::string_view typed, const char* value,
                         Arguments& out) {
   std::uint32_t number = 0;
   if (spec.numeric) {
     std::optional<std::uint32_t> parsed = ParseNumber(value);
-    if (!parsed) return UsageError(NotANumber(std::string(typed) + " " + std::string(spec.valueName), value));
+    if (!parsed)
+      return Refuse(NotANumber(std::string(typed) + " " + std::string(spec.valueName), value));
     number = *parsed;
   }
   switch (spec.bit) {
-    case kSectionOption: out.section = value; break;
-    case kWalkOptionsOption: out.walkOptions = number; break;
-    case kPositionOption: out.position = number; break;
-    case kTraceOption: out.trace = true; break;
+    case kSectionOption:
+      out.section = value;
+      break;
+    case kWalkOptionsOption:
+      out.walkOptions = number;
+      break;
+    case kPositionOption:
+      out.position = number;
+      break;
+    case kTraceOption:
+      out.trace = true;
+      break;
   }
   return {};
 }
@@ -77,17 +89,17 @@ ParseResult StoreOperands(const Shape& shape, std::span<char* const> args, Argum
     const Operand& operand = shape.operands[slot];
     if (slot >= args.size()) {
       if (operand.optional) break;
-      return UsageError("missing " + std::string(operand.name));
+      return Refuse("missing " + std::string(operand.name));
     }
     out.text[slot] = args[slot];
     if (operand.kind == OperandKind::kNumber) {
       std::optional<std::uint32_t> parsed = ParseNumber(args[slot]);
-      if (!parsed) return UsageError(NotANumber(operand.name, args[slot]));
+      if (!parsed) return Refuse(NotANumber(operand.name, args[slot]));
       out.number[slot] = *parsed;
     }
   }
   if (args.size() > slot) {
-    return UsageError("unexpected argument '" + std::string(args[slot]) + "'");
+    return Refuse("unexpected argument '" + std::string(args[slot]) + "'");
   }
   return {};
 }
@@ -130,19 +142,19 @@ ParseResult ParseArguments(const Shape& shape, std::span<char* const> args, Argu
       ++next;
       break;
     }
-    if (arg == kHelp) return {ParseStatus::kHelp, {}};
+    if (arg == kHelpOption) return {ParseStatus::kHelp, {}};
     if (!LooksLikeOption(arg)) break;
     const OptionSpec* spec = FindOption(arg);
-    if (spec == nullptr) return UsageError("unknown option '" + std::string(arg) + "'");
+    if (spec == nullptr) return Refuse("unknown option '" + std::string(arg) + "'");
     if ((shape.options & spec->bit) == 0) {
-      return UsageError("option '" + std::string(arg) + "' does not apply here");
+      return Refuse("option '" + std::string(arg) + "' does not apply here");
     }
-    if ((seen & spec->bit) != 0) return UsageError("option '" + std::string(arg) + "' given twice");
+    if ((seen & spec->bit) != 0) return Refuse("option '" + std::string(arg) + "' given twice");
     seen |= spec->bit;
     const char* value = nullptr;
     if (!spec->valueName.empty()) {
       if (next + 1 >= args.size()) {
-        return UsageError("option '" + std::string(arg) + "' needs " + std::string(spec->valueName));
+        return Refuse("option '" + std::string(arg) + "' needs " + std::string(spec->valueName));
       }
       value = args[++next];
     }
@@ -150,7 +162,7 @@ ParseResult ParseArguments(const Shape& shape, std::span<char* const> args, Argu
     if (stored.status != ParseStatus::kOk) return stored;
     ++next;
   }
-  if (shape.sectionRequired && out.section == nullptr) return UsageError("missing -s SECTION");
+  if (shape.sectionRequired && out.section == nullptr) return Refuse("missing -s SECTION");
   return StoreOperands(shape, args.subspan(next), out);
 }
 

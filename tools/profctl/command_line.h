@@ -16,10 +16,10 @@ namespace profctl {
 
 // Options, as bits of a subcommand's accepted set.
 enum OptionBit : unsigned {
-  kSectionOption = 1,   // -s NAME, --section NAME
+  kSectionOption = 1,      // -s NAME, --section NAME
   kWalkOptionsOption = 2,  // -o OPTIONS
-  kPositionOption = 4,  // -p POSITION
-  kTraceOption = 8,     // --trace
+  kPositionOption = 4,     // -p POSITION
+  kTraceOption = 8,        // --trace
 };
 
 enum class OperandKind { kText, kNumber };
@@ -31,9 +31,10 @@ struct Operand {
 };
 
 inline constexpr std::size_t kMaxOperands = 3;
+inline constexpr std::string_view kHelpOption = "--help";
 
 struct Shape {
-  unsigned options = 0;       // the OptionBit set the subcommand accepts
+  unsigned options = 0;  // the OptionBit set the subcommand accepts
   bool sectionRequired = false;
   std::array<Operand, kMaxOperands> operands{};
 };

@@ -3,7 +3,6 @@
 #include <array>
 #include <cinttypes>
 #include <cstdio>
-#include <cstring>
 #include <span>
 #include <string>
 #include <string_view>
@@ -20,9 +19,9 @@ namespace profctl {
 namespace {
 
 constexpr int kExitOk = 0;
-constexpr int kExitNotDone = 1;    // a rewrite that returned non-zero, or get found nothing
-constexpr int kExitUsage = 64;     // EX_USAGE
-constexpr int kExitOutput = 74;    // EX_IOERR: the output could not be written
+constexpr int kExitNotDone = 1;  // a rewrite that returned non-zero, or get found nothing
+constexpr int kExitUsage = 64;   // EX_USAGE
+constexpr int kExitOutput = 74;  // EX_IOERR: the output could not be written
 
 constexpr std::string_view kProgram = "profctl";
 constexpr std::string_view kLineEnd = "\n";
@@ -39,7 +38,11 @@ void UseBinaryOutput() {}
 #endif
 
 // Returned texts may hold any byte, so they go out as bytes.
-void PutText(std::string_view text) { std::fwrite(text.data(), 1, text.size(), stdout); }
+void Write(std::FILE* stream, std::string_view text) {
+  std::fwrite(text.data(), 1, text.size(), stream);
+}
+
+void PutText(std::string_view text) { Write(stdout, text); }
 
 void PutLine(std::string_view text) {
   PutText(text);
@@ -106,14 +109,16 @@ int RunGet(const Arguments& a) {
 }
 
 int RunGetHex(const Arguments& a) {
-  std::int32_t value = IniGetHex(a.text[kFile], a.section, a.text[kSecond], Signed(a.number[kThird]));
+  std::int32_t value =
+      IniGetHex(a.text[kFile], a.section, a.text[kSecond], Signed(a.number[kThird]));
   std::printf("0x%04" PRIX32, static_cast<std::uint32_t>(value));
   PutText(kLineEnd);
   return kExitOk;
 }
 
 int RunGetUnsigned(const Arguments& a) {
-  std::printf("%" PRIu32, IniGetUnsigned(a.text[kFile], a.section, a.text[kSecond], a.number[kThird]));
+  std::printf("%" PRIu32,
+              IniGetUnsigned(a.text[kFile], a.section, a.text[kSecond], a.number[kThird]));
   PutText(kLineEnd);
   return kExitOk;
 }
@@ -156,20 +161,27 @@ constexpr Operand kKeyOperand{"KEY"};
 constexpr Operand kNumberValue{"VALUE", OperandKind::kNumber};
 constexpr Operand kNumberDefault{"DEFAULT", OperandKind::kNumber};
 
-constexpr Shape KeyShape(Operand last) { return {kSectionOption, false, {kFileOperand, kKeyOperand, last}}; }
+constexpr Shape KeyShape(Operand last) {
+  return {kSectionOption, false, {kFileOperand, kKeyOperand, last}};
+}
 
 constexpr std::array kCommands{
     Command{"delete-line",
-            {0, false, {kFileOperand, Operand{"PATTERN"}, Operand{"OPTIONS", OperandKind::kNumber, true}}},
+            {0,
+             false,
+             {kFileOperand, Operand{"PATTERN"}, Operand{"OPTIONS", OperandKind::kNumber, true}}},
             RunDeleteLine,
             "remove every line that matches PATTERN; OPTIONS is a bit set (default 0):\n"
             "1 ignore white space, 2 ignore the case of A-Z, 4 match a part of the line"},
     Command{"delete-key", KeyShape({}), RunDeleteKey, "remove every line of KEY"},
     Command{"replace-key", KeyShape({"LINE", OperandKind::kText, true}), RunReplaceKey,
             "replace every line of KEY by LINE; without LINE remove them"},
-    Command{"add-line", {kSectionOption, false, {kFileOperand, Operand{"LINE"}}}, RunAddLine,
+    Command{"add-line",
+            {kSectionOption, false, {kFileOperand, Operand{"LINE"}}},
+            RunAddLine,
             "add LINE at the section's end (adding the section if needed)"},
-    Command{"add-hex", KeyShape(kNumberValue), RunAddHex, "add the line KEY=VALUE, VALUE as 0x%04X"},
+    Command{"add-hex", KeyShape(kNumberValue), RunAddHex,
+            "add the line KEY=VALUE, VALUE as 0x%04X"},
     Command{"add-int", KeyShape(kNumberValue), RunAddInt, "add the line KEY=VALUE, VALUE as %d"},
     Command{"set", KeyShape({"VALUE", OperandKind::kText, true}), RunSet,
             "set KEY to VALUE, adding it if it is not there; without VALUE remove it"},
@@ -177,13 +189,18 @@ constexpr std::array kCommands{
     Command{"set-hex", KeyShape(kNumberValue), RunSetHex, "set KEY to VALUE as 0x%04X"},
     Command{"get", KeyShape({"DEFAULT", OperandKind::kText, true}), RunGet,
             "print KEY's value, or DEFAULT; with neither, print nothing and exit 1"},
-    Command{"get-hex", KeyShape(kNumberDefault), RunGetHex, "print KEY's value (or DEFAULT) read as hex, as 0x%04X"},
+    Command{"get-hex", KeyShape(kNumberDefault), RunGetHex,
+            "print KEY's value (or DEFAULT) read as hex, as 0x%04X"},
     Command{"get-unsigned", KeyShape(kNumberDefault), RunGetUnsigned,
             "print KEY's value (or DEFAULT) read as unsigned decimal"},
-    Command{"last-section", {0, false, {kFileOperand, Operand{"DEFAULT"}}}, RunLastSection,
+    Command{"last-section",
+            {0, false, {kFileOperand, Operand{"DEFAULT"}}},
+            RunLastSection,
             "print the name of the file's last section, or DEFAULT"},
     Command{"walk",
-            {kSectionOption | kWalkOptionsOption | kPositionOption | kTraceOption, true, {kFileOperand}},
+            {kSectionOption | kWalkOptionsOption | kPositionOption | kTraceOption,
+             true,
+             {kFileOperand}},
             RunWalk,
             "print the section's lines; OPTIONS: 1 blank lines too, 2 look for the\n"
             "section from POSITION (default 0) on; --trace prints each line as\n"
@@ -200,35 +217,33 @@ constexpr std::string_view kUsageTail =
     "Rewriting subcommands print the result code (0, 1, 2, -1); the exit status is 0\n"
     "when it is 0, otherwise 1. Usage errors exit with 64.\n";
 
-void PrintUsage(std::FILE* stream) {
-  std::fprintf(stream, "usage: %.*s SUBCOMMAND [OPTIONS] ARGUMENTS\n       %.*s --help\n\n",
-               static_cast<int>(kProgram.size()), kProgram.data(), static_cast<int>(kProgram.size()),
-               kProgram.data());
+std::string UsageText() {
+  std::string text = "usage: " + std::string(kProgram) + " SUBCOMMAND [OPTIONS] ARGUMENTS\n" +
+                     "       " + std::string(kProgram) + " " + std::string(kHelpOption) + "\n\n";
   for (const Command& command : kCommands) {
-    std::string synopsis = Synopsis(command.shape);
-    std::fprintf(stream, "  %.*s %.*s %s\n", static_cast<int>(kProgram.size()), kProgram.data(),
-                 static_cast<int>(command.name.size()), command.name.data(), synopsis.c_str());
+    text += "  " + std::string(kProgram) + " " + std::string(command.name) + " " +
+            Synopsis(command.shape) + "\n";
     std::string_view summary = command.summary;
     while (!summary.empty()) {
       std::size_t end = summary.find('\n');
-      std::string_view line = summary.substr(0, end);
-      std::fprintf(stream, "      %.*s\n", static_cast<int>(line.size()), line.data());
+      text += "      " + std::string(summary.substr(0, end)) + "\n";
       summary.remove_prefix(end == std::string_view::npos ? summary.size() : end + 1);
     }
   }
-  std::fwrite(kUsageTail.data(), 1, kUsageTail.size(), stream);
+  text += kUsageTail;
+  return text;
 }
 
 int UsageError(std::string_view context, std::string_view message) {
-  std::fprintf(stderr, "%.*s: ", static_cast<int>(kProgram.size()), kProgram.data());
-  if (!context.empty()) std::fprintf(stderr, "%.*s: ", static_cast<int>(context.size()), context.data());
-  std::fprintf(stderr, "%.*s\n\n", static_cast<int>(message.size()), message.data());
-  PrintUsage(stderr);
+  std::string text = std::string(kProgram) + ": ";
+  if (!context.empty()) text += std::string(context) + ": ";
+  text += std::string(message) + "\n\n" + UsageText();
+  Write(stderr, text);
   return kExitUsage;
 }
 
 int Help() {
-  PrintUsage(stdout);
+  Write(stdout, UsageText());
   return kExitOk;
 }
 
@@ -242,15 +257,18 @@ const Command* FindCommand(std::string_view name) {
 int Dispatch(std::span<char* const> args) {
   if (args.empty()) return UsageError({}, "missing subcommand");
   std::string_view name = args[0];
-  if (name == "--help") return Help();
+  if (name == kHelpOption) return Help();
   const Command* command = FindCommand(name);
   if (command == nullptr) return UsageError({}, "unknown subcommand '" + std::string(name) + "'");
   Arguments arguments;
   ParseResult parsed = ParseArguments(command->shape, args.subspan(1), arguments);
   switch (parsed.status) {
-    case ParseStatus::kHelp: return Help();
-    case ParseStatus::kUsageError: return UsageError(command->name, parsed.message);
-    case ParseStatus::kOk: break;
+    case ParseStatus::kHelp:
+      return Help();
+    case ParseStatus::kUsageError:
+      return UsageError(command->name, parsed.message);
+    case ParseStatus::kOk:
+      break;
   }
   return command->run(arguments);
 }
@@ -258,8 +276,7 @@ int Dispatch(std::span<char* const> args) {
 // An output that could not be written must not pass for a result.
 int Finish(int status) {
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-    std::fprintf(stderr, "%.*s: cannot write the output\n", static_cast<int>(kProgram.size()),
-                 kProgram.data());
+    Write(stderr, std::string(kProgram) + ": cannot write the output\n");
     return kExitOutput;
   }
   return status;
