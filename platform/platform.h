@@ -69,16 +69,40 @@ constexpr DWORD REG_BINARY = 3;
 constexpr DWORD REG_DWORD = 4;
 constexpr DWORD REG_MULTI_SZ = 7;
 
+#define TRUE 1
+#define FALSE 0
+
 constexpr UINT MB_OK = 0x00;
 constexpr UINT MB_OKCANCEL = 0x01;
+constexpr UINT MB_ABORTRETRYIGNORE = 0x02;
+constexpr UINT MB_YESNOCANCEL = 0x03;
 constexpr UINT MB_YESNO = 0x04;
+constexpr UINT MB_RETRYCANCEL = 0x05;
+constexpr UINT MB_ICONHAND = 0x10;
 constexpr UINT MB_ICONQUESTION = 0x20;
+constexpr UINT MB_ICONEXCLAMATION = 0x30;
+constexpr UINT MB_ICONASTERISK = 0x40;
+constexpr UINT MB_DEFBUTTON1 = 0x000;
+constexpr UINT MB_DEFBUTTON2 = 0x100;
+constexpr UINT MB_DEFBUTTON3 = 0x200;
+constexpr UINT MB_TYPEMASK = 0x0F;
+constexpr UINT MB_ICONMASK = 0xF0;
+constexpr UINT MB_DEFMASK = 0xF00;
 constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;
+constexpr int IDABORT = 3;
+constexpr int IDRETRY = 4;
+constexpr int IDIGNORE = 5;
 constexpr int IDYES = 6;
 constexpr int IDNO = 7;
 
+constexpr UINT EWX_LOGOFF = 0x00;
+constexpr UINT EWX_SHUTDOWN = 0x01;
 constexpr UINT EWX_REBOOT = 0x02;
+constexpr UINT EWX_FORCE = 0x04;
+constexpr UINT EWX_POWEROFF = 0x08;
+
+constexpr int SW_SHOWNORMAL = 1;
 
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 BOOL WINAPI ExitWindowsEx(UINT flags, DWORD reason);

@@ -14,11 +14,6 @@ namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-bool IsDrivePath(const char* path) {
-  unsigned char letter = static_cast<unsigned char>(path[0]);
-  return ((letter >= 'a' && letter <= 'z') || (letter >= 'A' && letter <= 'Z')) && path[1] == ':';
-}
-
 // Bytes that no name on a FAT disk can hold.
 bool IsValidName(std::string_view name) {
   for (char c : name) {
@@ -120,6 +115,11 @@ bool MachineFile(std::string_view name, std::string& hostPath) {
   hostPath += '/';
   hostPath += name;
   return true;
+}
+
+bool IsDrivePath(const char* path) {
+  unsigned char letter = static_cast<unsigned char>(path[0]);
+  return ((letter >= 'a' && letter <= 'z') || (letter >= 'A' && letter <= 'Z')) && path[1] == ':';
 }
 
 bool ResolvePath(const char* path, PathUse use, std::string& hostPath) {

@@ -19,6 +19,9 @@ const char* MachineFolder();
 // machine.ini). False when no machine folder is set.
 bool MachineFile(std::string_view name, std::string& hostPath);
 
+// Whether a path starts with a drive letter and ':'.
+bool IsDrivePath(const char* path);
+
 enum class PathUse {
   kExisting,  // the file must exist (open for reading, delete, rename source)
   kCreate,    // the file may be created (its folder must exist)

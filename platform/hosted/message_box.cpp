@@ -1,0 +1,114 @@
+// Message boxes on a terminal: the box on standard output, the answer a line
+// from standard input.
+#include <array>
+#include <iostream>
+#include <string>
+#include <string_view>
+#include <unistd.h>
+
+#include "platform/hosted/ascii.h"
+#include "platform/hosted/profile_text.h"
+#include "platform/platform.h"
+
+namespace {
+
+struct Button {
+  std::string_view label;
+  std::string_view answer;  // or its first letter
+  int id;
+};
+
+constexpr Button kOk{"OK", "ok", IDOK};
+constexpr Button kCancel{"Cancel", "cancel", IDCANCEL};
+constexpr Button kAbort{"Abort", "abort", IDABORT};
+constexpr Button kRetry{"Retry", "retry", IDRETRY};
+constexpr Button kIgnore{"Ignore", "ignore", IDIGNORE};
+constexpr Button kYes{"Yes", "yes", IDYES};
+constexpr Button kNo{"No", "no", IDNO};
+
+struct BoxKind {
+  std::array<Button, 3> buttons;
+  std::size_t count;
+  int dismissed;  // the answer when the box is closed without a choice
+};
+
+// Indexed by the style's button bits.
+constexpr std::array<BoxKind, 6> kKinds = {{
+    {{kOk}, 1, IDOK},
+    {{kOk, kCancel}, 2, IDCANCEL},
+    {{kAbort, kRetry, kIgnore}, 3, IDABORT},
+    {{kYes, kNo, kCancel}, 3, IDCANCEL},
+    {{kYes, kNo}, 2, IDNO},
+    {{kRetry, kCancel}, 2, IDCANCEL},
+}};
+
+constexpr std::array<std::string_view, 5> kIcons = {"", "(x) ", "(?) ", "(!) ", "(i) "};
+
+constexpr std::string_view kRule = "----";
+constexpr std::string_view kAnswerPrompt = "Answer";
+constexpr std::string_view kEnterMeans = "Enter = ";
+constexpr std::string_view kAskAgain = "Please answer with one of: ";
+constexpr std::string_view kEndOfInput = "(end of input: the box is closed)";
+
+// "OK/Cancel" or "ok, cancel".
+void ListButtons(std::ostream& out, const BoxKind& kind, bool answers) {
+  for (std::size_t i = 0; i < kind.count; ++i) {
+    if (i > 0) out << (answers ? ", " : "/");
+    out << (answers ? kind.buttons[i].answer : kind.buttons[i].label);
+  }
+}
+
+void ShowBox(std::ostream& out, std::string_view caption, std::string_view text, std::string_view icon,
+             const BoxKind& kind) {
+  out << '\n' << kRule << ' ' << caption << ' ' << kRule << '\n' << icon << text << '\n';
+  for (std::size_t i = 0; i < kind.count; ++i) out << "  [" << kind.buttons[i].label << ']';
+  out << '\n';
+}
+
+// The button an answer line names, or null.
+const Button* Choose(const BoxKind& kind, std::size_t defaultButton, std::string_view line) {
+  std::string answer(platform::hosted::TrimBlanks(line));
+  for (char& c : answer) c = platform::hosted::LowerAscii(c);
+  if (answer.empty()) return &kind.buttons[defaultButton];
+  for (std::size_t i = 0; i < kind.count; ++i) {
+    const Button& button = kind.buttons[i];
+    if (answer == button.answer || answer == button.answer.substr(0, 1)) return &button;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+int WINAPI MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
+  UINT buttons = type & MB_TYPEMASK;
+  UINT icon = (type & MB_ICONMASK) >> 4;
+  if (buttons >= kKinds.size()) return 0;
+  const BoxKind& kind = kKinds[buttons];
+  std::size_t defaultButton = (type & MB_DEFMASK) >> 8;
+  if (defaultButton >= kind.count) defaultButton = 0;
+
+  std::ostream& out = std::cout;
+  ShowBox(out, caption != nullptr ? caption : "Error", text != nullptr ? text : "",
+          icon < kIcons.size() ? kIcons[icon] : "", kind);
+  // Piped answers are not echoed by a terminal: echo them for a readable log.
+  bool echo = ::isatty(STDIN_FILENO) == 0;
+  std::string line;
+  while (true) {
+    out << kAnswerPrompt << " (";
+    ListButtons(out, kind, false);
+    out << "; " << kEnterMeans << kind.buttons[defaultButton].label << "): " << std::flush;
+    if (!std::getline(std::cin, line)) {
+      out << '\n' << kEndOfInput << '\n' << std::flush;
+      return kind.dismissed;
+    }
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (echo) out << line << '\n';
+    if (const Button* chosen = Choose(kind, defaultButton, line)) {
+      out << std::flush;
+      return chosen->id;
+    }
+    out << kAskAgain;
+    ListButtons(out, kind, true);
+    out << " (or the first letter).\n";
+  }
+}

@@ -1,0 +1,37 @@
+// The end of a session on the hosted machine: the restart that ExitWindowsEx
+// asks for, carried out by the start-up once WinMain has returned.
+#ifndef CPUNINST_PLATFORM_HOSTED_SESSION_H
+#define CPUNINST_PLATFORM_HOSTED_SESSION_H
+
+#include <ostream>
+#include <string>
+
+namespace platform::hosted {
+
+// True once ExitWindowsEx has asked for a restart.
+bool RestartRequested();
+
+// What a boot did with <windows>\wininit.ini.
+struct BootResult {
+  bool found = false;   // there was a wininit.ini to process
+  int deleted = 0;      // NUL=path lines carried out
+  int moved = 0;        // dest=src lines carried out
+  int missing = 0;      // lines whose file was not there
+  int failed = 0;       // lines that could not be carried out
+  bool saved = false;   // the file was renamed to wininit.bak
+  std::string iniPath;  // the file as the machine names it
+};
+
+// Processes wininit.ini as Windows 95 does at boot: each line of its
+// [rename] sections in order, NUL=path deleting the file and dest=src moving
+// src onto dest; then renames it to wininit.bak, replacing an old one. Only
+// drive paths are acted on, so a copied machine cannot name host files.
+BootResult ProcessWininit();
+
+// Restarts the machine: processes wininit.ini and says what happened in one
+// line on out.
+void RestartMachine(std::ostream& out);
+
+}  // namespace platform::hosted
+
+#endif  // CPUNINST_PLATFORM_HOSTED_SESSION_H
