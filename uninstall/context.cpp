@@ -1,6 +1,6 @@
 #include "uninstall/context.h"
 
-#include <cstring>
+#include <algorithm>
 
 namespace uninstall {
 
@@ -11,8 +11,7 @@ bool Compose(Composed& out, std::string_view prefix, const char* directory,
   if (prefix.size() + dir.size() + suffix.size() >= out.size()) return false;
   char* next = out.data();
   for (std::string_view part : {prefix, dir, suffix}) {
-    std::memcpy(next, part.data(), part.size());
-    next += part.size();
+    next = std::copy(part.begin(), part.end(), next);
   }
   *next = '\0';
   return true;
