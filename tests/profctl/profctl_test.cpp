@@ -684,7 +684,7 @@ INSTANTIATE_TEST_SUITE_P(
 struct MissingCase {
   const char* name;
   Args args;  // they name missing.ini
-  const char* out;
+  std::string out;
   int status;
 };
 
@@ -718,6 +718,11 @@ INSTANTIATE_TEST_SUITE_P(
         MissingCase{"GetHex", {"get-hex", "missing.ini", "k", "0x220"}, "0x0220\n", 0},
         MissingCase{"GetUnsigned", {"get-unsigned", "missing.ini", "k", "7"}, "7\n", 0},
         MissingCase{"LastSection", {"last-section", "missing.ini", "none"}, "none\n", 0},
+        // A default longer than the result buffer is cut, never overrun.
+        MissingCase{"LastSectionLongDefault",
+                    {"last-section", "missing.ini", std::string(200, 'd')},
+                    std::string(127, 'd') + "\n",
+                    0},
         MissingCase{"Walk", {"walk", "-s", "s", "missing.ini"}, "", 0},
         MissingCase{"WalkTrace",
                     {"walk", "-s", "s", "-p", "5", "--trace", "missing.ini"},
