@@ -1,0 +1,114 @@
+"""The library's operations through profctl: profctl.exe under Wine must give
+the same bytes as the hosted profctl (standard output and error, exit status,
+and every file left in the folder)."""
+
+import shutil
+import subprocess
+from pathlib import Path
+
+from winebox import Check, Failure
+
+SYSTEM_INI = (
+    b"[boot]\r\n"
+    b"shell=Explorer.exe\r\n"
+    b"[drivers]\r\n"
+    b"wave=kt617.drv\r\n"
+    b"Midi = kt617mp.drv ; old\r\n"
+    b"timer=timer.drv\r\n"
+    b"[386Enh]\r\n"
+    b"device = VKT617.386\r\n"
+    b"wave=not.this.one\r\n"
+)
+# Line feeds alone, a lone CR, a Ctrl-Z and bytes behind it.
+LOOSE_INI = b"[drivers]\nwave=a.drv\rkept\nmidi=b.drv\n\x1a[tail]\nwave=x\n"
+SB_INI = b"[sb]\r\nport=0x220\r\nirq=5\r\nname=  blaster  \t\r\n[last one ]\r\nx=1"
+CONFIG_SYS = (
+    b"DEVICE=C:\\WINDOWS\\HIMEM.SYS\r\n"
+    b"DEVICEHIGH = C:\\WINDOWS\\SYSTEM\\KT617MAP.SYS\r\n"
+    b"DEVICEHIGH=C:\\WINDOWS\\SYSTEM\\KT617MAP.SYS /X\r\n"
+)
+LONG_INI = b"[drivers]\r\n" + b"wave=" + b"x" * 295 + b"\r\nmidi=m.drv\r\nwave=w.drv\r\n"
+
+FILES = {"system.ini": SYSTEM_INI, "loose.ini": LOOSE_INI, "sb.ini": SB_INI,
+         "config.sys": CONFIG_SYS, "long.ini": LONG_INI, "profile": SYSTEM_INI}
+
+# (name, arguments); every case starts from FILES.
+CASES = [
+    ("delete-line, normalised", ["delete-line", "config.sys", "devicehigh=c:\\windows\\system\\kt617map.sys", "3"]),
+    ("delete-line, no match", ["delete-line", "config.sys", "DEVICE=C:\\NOTHING.SYS", "3"]),
+    ("delete-line, exact", ["delete-line", "config.sys", "DEVICE=C:\\WINDOWS\\HIMEM.SYS\n"]),
+    ("delete-key", ["delete-key", "-s", "drivers", "system.ini", "wave"]),
+    ("delete-key, other case", ["delete-key", "-s", "DRIVERS", "system.ini", "midi"]),
+    ("delete-key, absent key", ["delete-key", "-s", "drivers", "system.ini", "mixer"]),
+    ("delete-key, missing file", ["delete-key", "-s", "drivers", "nofile.ini", "wave"]),
+    ("delete-key, path without a dot", ["delete-key", "-s", "drivers", "profile", "wave"]),
+    ("delete-key, loose line ends", ["delete-key", "-s", "drivers", "loose.ini", "midi"]),
+    ("delete-key, long line", ["delete-key", "-s", "drivers", "long.ini", "wave"]),
+    ("replace-key", ["replace-key", "-s", "drivers", "system.ini", "timer", "timer=new timer.drv"]),
+    ("replace-key, remove", ["replace-key", "-s", "drivers", "system.ini", "timer"]),
+    ("add-line", ["add-line", "-s", "drivers", "system.ini", "mixer=kt617.drv"]),
+    ("add-line, new section after an open last line", ["add-line", "-s", "new", "sb.ini", "a=b"]),
+    ("add-hex", ["add-hex", "-s", "sb", "sb.ini", "dma", "0x1f"]),
+    ("add-int", ["add-int", "-s", "sb", "sb.ini", "bias", "-5"]),
+    ("set, replace", ["set", "-s", "drivers", "system.ini", "wave", "kt618.drv"]),
+    ("set, new section", ["set", "-s", "mci", "system.ini", "cdaudio", "mcicda.drv"]),
+    ("set, remove", ["set", "-s", "drivers", "system.ini", "wave"]),
+    ("set-unsigned", ["set-unsigned", "-s", "sb", "sb.ini", "irq", "4294967295"]),
+    ("set-hex", ["set-hex", "-s", "sb", "sb.ini", "port", "0x330"]),
+    ("get", ["get", "-s", "drivers", "system.ini", "wave"]),
+    ("get, blanks trimmed", ["get", "-s", "sb", "sb.ini", "name"]),
+    ("get, default", ["get", "-s", "drivers", "system.ini", "mixer", "none"]),
+    ("get, null", ["get", "-s", "drivers", "system.ini", "mixer"]),
+    ("get, after a Ctrl-Z", ["get", "-s", "tail", "loose.ini", "wave", "unread"]),
+    ("get-hex", ["get-hex", "-s", "sb", "sb.ini", "port", "0"]),
+    ("get-unsigned", ["get-unsigned", "-s", "sb", "sb.ini", "irq", "7"]),
+    ("last-section", ["last-section", "sb.ini", "none"]),
+    ("walk", ["walk", "-s", "drivers", "system.ini"]),
+    ("walk, traced", ["walk", "-s", "drivers", "--trace", "loose.ini"]),
+    ("walk, missing file", ["walk", "-s", "drivers", "--trace", "nofile.ini"]),
+    ("usage: bad number", ["add-int", "-s", "sb", "sb.ini", "irq", "12abc"]),
+    ("usage: unknown subcommand", ["frobnicate", "sb.ini"]),
+]
+
+
+def Fill(folder):
+    if folder.exists():
+        shutil.rmtree(folder)
+    folder.mkdir(parents=True)
+    for name, data in FILES.items():
+        (folder / name).write_bytes(data)
+
+
+def Contents(folder):
+    return {path.name: path.read_bytes() for path in sorted(folder.iterdir())}
+
+
+def Outcome(result, folder):
+    return {"status": result.returncode, "stdout": result.stdout, "stderr": result.stderr,
+            "files": Contents(folder)}
+
+
+def RunAll(session, windowsProgram, hostedProgram, work):
+    failures = []
+    hostedFolder = work / "profctl-hosted"
+    wineFolder = work / "profctl-wine"
+    for name, args in CASES:
+        Fill(hostedFolder)
+        hosted = subprocess.run([hostedProgram, *args], cwd=hostedFolder, capture_output=True,
+                                timeout=30)
+        expected = Outcome(hosted, hostedFolder)
+        Fill(wineFolder)
+        # Wine maps the working folder to Z:, so relative names match.
+        actual = Outcome(session.Wine(windowsProgram, *args, cwd=wineFolder), wineFolder)
+        for part in expected:
+            if actual[part] != expected[part]:
+                failures.append(f"  {name}: {part} differs: Wine {Short(actual[part])}, hosted {Short(expected[part])}")
+    shutil.rmtree(hostedFolder, ignore_errors=True)
+    shutil.rmtree(wineFolder, ignore_errors=True)
+    Check(not failures, "profctl.exe differs from the hosted profctl:\n" + "\n".join(failures))
+    print(f"{len(CASES)} profctl cases gave the same bytes")
+
+
+def Short(value):
+    text = repr(value)
+    return text if len(text) <= 400 else text[:400] + "..."
