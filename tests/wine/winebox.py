@@ -42,6 +42,8 @@ def WineEnvironment(prefix, display=None):
         WINEDLLOVERRIDES="mscoree,mshtml=",
         LC_ALL="C",
     )
+    # Wine wants a home; CI may give none.
+    env.setdefault("HOME", str(Path(prefix).parent))
     env.pop("DISPLAY", None)
     if display:
         env["DISPLAY"] = display
@@ -55,7 +57,8 @@ def Run(command, env, timeout, stdin=None, cwd=None, quiet=False):
     output = subprocess.DEVNULL if quiet else subprocess.PIPE
     try:
         return subprocess.run(command, env=env, cwd=cwd, input=stdin, stdout=output,
-                              stderr=output, timeout=timeout)
+                              stderr=output, timeout=timeout,
+                              stdin=subprocess.DEVNULL if stdin is None else None)
     except subprocess.TimeoutExpired:
         raise Failure(f"timed out after {timeout} s: {' '.join(map(str, command))}")
 
@@ -151,8 +154,8 @@ class Session:
         return Run(["wine", *map(str, args)], self.env, timeout, stdin=stdin, cwd=cwd)
 
     def Start(self, *args):
-        return subprocess.Popen(["wine", *map(str, args)], env=self.env, stdout=subprocess.PIPE,
-                                stderr=subprocess.PIPE)
+        return subprocess.Popen(["wine", *map(str, args)], env=self.env, stdin=subprocess.DEVNULL,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def ImportRegistry(self, regFile):
         # regedit does not report a bad file in its exit status; the cases
