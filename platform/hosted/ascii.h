@@ -1,5 +1,5 @@
-// ASCII-only case rules, as the system compares names: no other byte has a
-// case.
+// ASCII-only text rules of the machine's files: only ASCII letters have a
+// case, and only space and tab are blanks.
 #ifndef CPUNINST_PLATFORM_HOSTED_ASCII_H
 #define CPUNINST_PLATFORM_HOSTED_ASCII_H
 
@@ -21,6 +21,20 @@ constexpr bool EqualIgnoringCase(std::string_view a, std::string_view b) {
 constexpr bool StartsIgnoringCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && EqualIgnoringCase(text.substr(0, prefix.size()), prefix);
 }
+
+constexpr bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+constexpr std::string_view TrimLeftBlanks(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  return text;
+}
+
+constexpr std::string_view TrimRightBlanks(std::string_view text) {
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+constexpr std::string_view TrimBlanks(std::string_view text) { return TrimRightBlanks(TrimLeftBlanks(text)); }
 
 }  // namespace platform::hosted
 

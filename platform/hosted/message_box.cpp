@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include "platform/hosted/ascii.h"
-#include "platform/hosted/profile_text.h"
 #include "platform/platform.h"
 
 namespace {

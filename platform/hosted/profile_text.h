@@ -10,14 +10,6 @@
 
 namespace platform::hosted {
 
-constexpr bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-constexpr std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
 // Calls visit(key, value) for each key line of every section named `section`
 // (ignoring case), in file order, until visit returns false. The key is
 // trimmed of blanks; the value is everything after the first '=' up to the

@@ -13,20 +13,6 @@ constexpr std::array<std::string_view, 6> kRoots = {
     "HKEY_USERS",        "HKEY_CURRENT_CONFIG", "HKEY_DYN_DATA",
 };
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view TrimLeft(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  return text;
-}
-
-std::string_view TrimRight(std::string_view text) {
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-std::string_view Trim(std::string_view text) { return TrimRight(TrimLeft(text)); }
-
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   char lower = LowerAscii(c);
@@ -97,10 +83,10 @@ bool ParseQuoted(std::string_view& rest, std::string& out, std::string& reason) 
 // Bytes written as hex pairs separated by commas (blanks allowed around them).
 bool ParseHexBytes(std::string_view list, std::string& out, std::string& reason) {
   out.clear();
-  list = Trim(list);
+  list = TrimBlanks(list);
   while (!list.empty()) {
     std::size_t comma = list.find(',');
-    std::string_view byte = Trim(list.substr(0, comma));
+    std::string_view byte = TrimBlanks(list.substr(0, comma));
     std::uint32_t value = 0;
     if (!ParseHexNumber(byte, 2, value)) {
       reason = "a hex byte must be one or two hex digits";
@@ -109,7 +95,7 @@ bool ParseHexBytes(std::string_view list, std::string& out, std::string& reason)
     out += static_cast<char>(value);
     if (comma == std::string_view::npos) break;
     list.remove_prefix(comma + 1);
-    if (Trim(list).empty()) {
+    if (TrimBlanks(list).empty()) {
       reason = "a hex list ends with a comma";
       return false;
     }
@@ -124,7 +110,7 @@ bool ParseData(std::string_view rest, RegistryValue& value, std::string& reason)
   constexpr std::string_view kHexTyped = "hex(";
   if (!rest.empty() && rest.front() == '"') {
     if (!ParseQuoted(rest, value.data, reason)) return false;
-    if (!Trim(rest).empty()) {
+    if (!TrimBlanks(rest).empty()) {
       reason = "text after the closing quote";
       return false;
     }
@@ -134,7 +120,7 @@ bool ParseData(std::string_view rest, RegistryValue& value, std::string& reason)
   }
   if (StartsIgnoringCase(rest, kDword)) {
     std::uint32_t number = 0;
-    if (!ParseHexNumber(Trim(rest.substr(kDword.size())), 8, number)) {
+    if (!ParseHexNumber(TrimBlanks(rest.substr(kDword.size())), 8, number)) {
       reason = "dword: needs one to eight hex digits";
       return false;
     }
@@ -233,13 +219,13 @@ bool RegistryFile::Parse(std::string_view text, RegistryError& error) {
     error.reason = std::move(reason);
     return false;
   };
-  if (!cursor.Next(line, begin) || TrimRight(line) != kFirstLine) {
+  if (!cursor.Next(line, begin) || TrimRightBlanks(line) != kFirstLine) {
     return fail(1, "the first line must be REGEDIT4");
   }
   std::string reason;
   std::string logical;
   while (cursor.Next(line, begin)) {
-    std::string_view body = Trim(line);
+    std::string_view body = TrimBlanks(line);
     if (body.empty() || body.front() == ';') continue;
     if (body.front() == '[') {
       if (!blocks_.empty()) blocks_.back().end = begin;
@@ -257,7 +243,7 @@ bool RegistryFile::Parse(std::string_view text, RegistryError& error) {
     while (logical.back() == '\\') {
       logical.pop_back();
       if (!cursor.Next(line, begin)) return fail(first, "the last line ends with a continuing '\\'");
-      logical += Trim(line);
+      logical += TrimBlanks(line);
       if (logical.empty()) break;
     }
     RegistryValue value;

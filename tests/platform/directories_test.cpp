@@ -52,7 +52,7 @@ TEST_F(DirectoriesTest, MachineIniGivesTheTextsExactlyAsWritten) {
 
 TEST_F(DirectoriesTest, ASmallBufferGetsTheSizeNeededAndNothingCopied) {
   Put("machine.ini", "[directories]\nwindows=C:\\WIN\n");  // 6 bytes
-  std::array<char, 16> buffer{};
+  std::array<char, 32> buffer{};
   buffer.fill('#');
   EXPECT_EQ(GetWindowsDirectoryA(buffer.data(), 6), 7u);
   EXPECT_EQ(buffer[0], '#');
