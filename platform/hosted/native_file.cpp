@@ -29,6 +29,8 @@ bool NativeFile::Open(const char* path, Mode mode) {
   if (!hosted::ResolvePath(path, use, hostPath)) return false;
   if (mode == Mode::kWrite && IsReadOnly(hostPath)) return false;
   int flags = mode == Mode::kRead ? O_RDONLY : (O_WRONLY | O_CREAT | O_TRUNC);
+  // Drive paths were resolved without links; a link put there since is not followed.
+  if (hosted::IsDrivePath(path)) flags |= O_NOFOLLOW;
   int fd;
   do {
     fd = ::open(hostPath.c_str(), flags | O_CLOEXEC, 0666);
