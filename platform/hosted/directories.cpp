@@ -1,4 +1,5 @@
 // The Windows and system directories, as <machine>/machine.ini names them.
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -24,7 +25,12 @@ bool DirectoryText(std::string_view key, std::string_view fallback, std::string&
   if (!platform::hosted::MachineFile(kMachineIniName, path)) return false;
   std::string ini;
   platform::hosted::ReadResult read = platform::hosted::ReadHostFile(path, ini);
-  if (read == platform::hosted::ReadResult::kError) return false;
+  if (read == platform::hosted::ReadResult::kError) {
+    static bool reported = false;
+    if (!reported) std::fprintf(stderr, "%s: cannot be read; the directory queries fail\n", path.c_str());
+    reported = true;
+    return false;
+  }
   text = fallback;
   platform::hosted::ForEachKeyLine(ini, kSection, [&](std::string_view name, std::string_view value) {
     if (!platform::hosted::EqualIgnoringCase(name, key)) return true;

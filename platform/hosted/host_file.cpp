@@ -73,7 +73,8 @@ void SyncFolderOf(const std::string& path) {
 
 ReadResult ReadHostFile(const std::string& path, std::string& bytes) {
   bytes.clear();
-  Descriptor file(OpenRetrying(path.c_str(), O_RDONLY));
+  // The machine's records are never links: a copied tree cannot point them outside.
+  Descriptor file(OpenRetrying(path.c_str(), O_RDONLY | O_NOFOLLOW));
   if (file.Get() < 0) return errno == ENOENT || errno == ENOTDIR ? ReadResult::kMissing : ReadResult::kError;
   struct stat info {};
   if (::fstat(file.Get(), &info) != 0 || S_ISDIR(info.st_mode)) return ReadResult::kError;

@@ -10,7 +10,7 @@ namespace platform::hosted {
 
 enum class ReadResult { kRead, kMissing, kError };
 
-// Reads the whole file into bytes.
+// Reads the whole file into bytes. A symbolic link is an error, not followed.
 ReadResult ReadHostFile(const std::string& path, std::string& bytes);
 
 // Replaces the file with bytes: writes the scratch file beside it, puts it

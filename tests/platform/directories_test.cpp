@@ -63,6 +63,15 @@ TEST_F(DirectoriesTest, ASmallBufferGetsTheSizeNeededAndNothingCopied) {
   EXPECT_EQ(GetSystemDirectoryA(buffer.data(), 18), 17u);
 }
 
+TEST_F(DirectoriesTest, AnUnreadableMachineIniFailsBothQueries) {
+  std::filesystem::create_directories(machine_ / "machine.ini");
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(Windows(), "<failed>");
+  EXPECT_EQ(System(), "<failed>");
+  std::string message = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(message.find("machine.ini: cannot be read"), std::string::npos) << message;
+}
+
 TEST_F(DirectoriesTest, NoMachineFolderNoDirectories) {
   ::unsetenv("WIN95_MACHINE");
   EXPECT_EQ(Windows(), "<failed>");

@@ -182,6 +182,18 @@ TEST_F(RegistryTest, AnUnparsableRegistryIsNeverRewrittenAndItsLineIsNamed) {
   EXPECT_FALSE(Exists("registry.$$$"));
 }
 
+TEST_F(RegistryTest, ARegistryThatIsALinkIsRefused) {
+  std::string outside = (root_ / "outside.reg").string();
+  { std::ofstream(outside, std::ios::binary) << kRegistry; }
+  std::filesystem::create_symlink(outside, machine_ / "registry.reg");
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Enum"), ERROR_BADDB);
+  std::string message = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(message.find("registry.reg: cannot be read"), std::string::npos) << message;
+  EXPECT_EQ(Get(outside), kRegistry);
+  EXPECT_TRUE(std::filesystem::is_symlink(machine_ / "registry.reg"));
+}
+
 bool FailNamed(platform::FileOp op, const char*, void* context) {
   return op == *static_cast<platform::FileOp*>(context);
 }
