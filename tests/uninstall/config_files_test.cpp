@@ -42,14 +42,24 @@ struct LineCase {
   bool removed;
 };
 
+// Names the case in test lists. CTest takes the name apart at ';' and other
+// bytes, so only plain ones are shown; a failure traces the exact line.
 void PrintTo(const LineCase& c, std::ostream* out) {
-  *out << "'" << c.line << "' " << (c.removed ? "removed" : "kept");
+  std::string shown(c.line);
+  for (char& ch : shown) {
+    if (!std::isalnum(static_cast<unsigned char>(ch)) && std::string_view(" .,:=*/_-").find(ch) ==
+                                                             std::string_view::npos) {
+      ch = '_';
+    }
+  }
+  *out << shown << (c.removed ? " removed" : " kept");
 }
 
 class CardLine : public testing::TestWithParam<LineCase> {};
 
 TEST_P(CardLine, GoesOnlyWhenTheWholeLineMatches) {
   const LineCase& c = GetParam();
+  SCOPED_TRACE(testing::Message() << "line '" << c.line << "'");
   Surroundings around = SurroundingsOf(c.place);
   std::string file(around.file);
   std::string installed = Dos(std::string(around.before) + std::string(c.line) + "\n" +
