@@ -15,10 +15,18 @@ HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle);
 // One call moves at most this much, so a size_t never overflows a DWORD.
 constexpr std::size_t kMaxTransfer = std::numeric_limits<DWORD>::max() / 2;
 
+// Windows refuses to write a read-only file, but Wine run by root does not
+// (the host lets root write anything); asking first keeps the rule on both.
+bool IsReadOnly(const char* path) {
+  DWORD attributes = GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
 }  // namespace
 
 bool NativeFile::Open(const char* path, Mode mode) {
   Close();
+  if (mode == Mode::kWrite && IsReadOnly(path)) return false;
   // Others may read what we read or write, as under the C runtime's fopen.
   HANDLE handle = mode == Mode::kRead
                       ? CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,

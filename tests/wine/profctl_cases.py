@@ -70,13 +70,28 @@ CASES = [
     ("usage: unknown subcommand", ["frobnicate", "sb.ini"]),
 ]
 
+# Cases that need more than FILES: (name, arguments, extra files, read-only files).
+# A file without write permission is read-only on both builds.
+SPECIAL_CASES = [
+    ("delete-key, read-only file", ["delete-key", "-s", "drivers", "system.ini", "wave"],
+     {}, ["system.ini"]),
+    ("delete-line, read-only file", ["delete-line", "config.sys", "FILES=40", "3"],
+     {"config.sys": CONFIG_SYS + b"FILES=40\r\n"}, ["config.sys"]),
+    ("set, read-only scratch file", ["set", "-s", "drivers", "system.ini", "wave", "x.drv"],
+     {"system.$$$": b"old scratch\r\n"}, ["system.$$$"]),
+    ("delete-key, stale scratch file emptied", ["delete-key", "-s", "drivers", "system.ini", "wave"],
+     {"system.$$$": b"old scratch\r\n"}, []),
+]
 
-def Fill(folder):
+
+def Fill(folder, extra, readOnly):
     if folder.exists():
         shutil.rmtree(folder)
     folder.mkdir(parents=True)
-    for name, data in FILES.items():
+    for name, data in {**FILES, **extra}.items():
         (folder / name).write_bytes(data)
+    for name in readOnly:
+        (folder / name).chmod(0o444)
 
 
 def Contents(folder):
@@ -92,12 +107,13 @@ def RunAll(session, windowsProgram, hostedProgram, work):
     failures = []
     hostedFolder = work / "profctl-hosted"
     wineFolder = work / "profctl-wine"
-    for name, args in CASES:
-        Fill(hostedFolder)
+    cases = [(name, args, {}, []) for name, args in CASES] + SPECIAL_CASES
+    for name, args, extra, readOnly in cases:
+        Fill(hostedFolder, extra, readOnly)
         hosted = subprocess.run([hostedProgram, *args], cwd=hostedFolder, capture_output=True,
-                                timeout=30)
+                                stdin=subprocess.DEVNULL, timeout=30)
         expected = Outcome(hosted, hostedFolder)
-        Fill(wineFolder)
+        Fill(wineFolder, extra, readOnly)
         # Wine maps the working folder to Z:, so relative names match.
         actual = Outcome(session.Wine(windowsProgram, *args, cwd=wineFolder), wineFolder)
         for part in expected:
@@ -106,7 +122,7 @@ def RunAll(session, windowsProgram, hostedProgram, work):
     shutil.rmtree(hostedFolder, ignore_errors=True)
     shutil.rmtree(wineFolder, ignore_errors=True)
     Check(not failures, "profctl.exe differs from the hosted profctl:\n" + "\n".join(failures))
-    print(f"{len(CASES)} profctl cases gave the same bytes")
+    print(f"{len(cases)} profctl cases gave the same bytes")
 
 
 def Short(value):
