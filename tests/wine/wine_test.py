@@ -4,6 +4,7 @@
     wine_test.py [paths] prefix          make the run's prefix (the CTest fixture)
     wine_test.py [paths] CASE            run one case on a copy of it
     wine_test.py [paths] cleanup         remove the run's prefixes
+    wine_test.py [paths] binaries        check how the two programs are linked
 
 Exit status 0 passed, 1 failed, 77 skipped (no Wine on this machine, unless
 CPUNINST_REQUIRE_WINE is set, which makes a missing tool a failure).
@@ -168,6 +169,25 @@ class Cases:
             profctl_cases.RunAll(session, self.profctlExe.resolve(), hosted.resolve(), self.work)
 
 
+# Windows' own DLLs; anything else would have to travel beside the program.
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "advapi32.dll", "msvcrt.dll"}
+SUBSYSTEMS = {"cpuninst.exe": "Windows GUI", "profctl.exe": "Windows CUI"}
+
+
+def CheckBinaries(programs):
+    """Both programs link statically and are the right kind of program."""
+    for program in programs:
+        result = subprocess.run(["i686-w64-mingw32-objdump", "-p", program], capture_output=True,
+                                timeout=60)
+        Check(result.returncode == 0, f"objdump cannot read {program}")
+        text = result.stdout.decode("ascii", errors="replace")
+        dlls = {line.split(":", 1)[1].strip().lower() for line in text.splitlines()
+                if line.strip().startswith("DLL Name:")}
+        Check(dlls and dlls <= SYSTEM_DLLS, f"{program.name} needs DLLs beside it: {sorted(dlls - SYSTEM_DLLS)}")
+        Check(f"({SUBSYSTEMS[program.name]})" in text, f"{program.name} is not a {SUBSYSTEMS[program.name]} program")
+        Check("MajorSubsystemVersion\t4" in text, f"{program.name} does not start on Windows 4.0")
+
+
 def WaitFor(condition, timeout, what):
     import time
     deadline = time.monotonic() + timeout
@@ -189,7 +209,7 @@ def main():
     parser.add_argument("--boxes", required=True, help="folder for the box pictures")
     parser.add_argument("--hosted-cpuninst", default="")
     parser.add_argument("--hosted-profctl", default="")
-    parser.add_argument("what", choices=["prefix", "cleanup", *CASES])
+    parser.add_argument("what", choices=["prefix", "cleanup", "binaries", *CASES])
     options = parser.parse_args()
     cases = Cases(options)
 
@@ -197,7 +217,9 @@ def main():
         shutil.rmtree(cases.work, ignore_errors=True)
         return 0
     required = bool(os.environ.get("CPUNINST_REQUIRE_WINE"))
-    missing = MissingTools()
+    missing = [] if options.what == "binaries" else MissingTools()
+    if options.what == "binaries" and shutil.which("i686-w64-mingw32-objdump") is None:
+        missing.append("i686-w64-mingw32-objdump")
     for exe in (cases.cpuninstExe, cases.profctlExe):
         if not exe.is_file():
             missing.append(str(exe))
@@ -207,6 +229,8 @@ def main():
     try:
         if options.what == "prefix":
             MakePrefix(cases.base)
+        elif options.what == "binaries":
+            CheckBinaries([cases.cpuninstExe, cases.profctlExe])
         else:
             getattr(cases, CASES[options.what])()
     except Failure as failure:
