@@ -74,6 +74,40 @@ TEST(Sequence, OkThenYesAlsoRestarts) {
   EXPECT_EQ(machine.Snapshot(), expected);
 }
 
+struct RestartCase {
+  std::string_view name;
+  std::string_view answers;
+  bool restarts;
+};
+
+void PrintTo(const RestartCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class RestartAnswer : public testing::TestWithParam<RestartCase> {};
+
+// Only Yes restarts; the boot-time list is processed then, and only then.
+TEST_P(RestartAnswer, RestartsOnlyOnYes) {
+  Machine machine;
+  InstallCard(machine);
+
+  RunResult result = machine.Run(GetParam().answers);
+
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_TRUE(Contains(result.out, kRestartSecondLine)) << result.out;
+  EXPECT_EQ(machine.Exists(std::string(kWininitBak)), GetParam().restarts);
+  EXPECT_EQ(machine.Exists(std::string(kWininitIni)), !GetParam().restarts);
+  EXPECT_EQ(machine.Exists("c/WINDOWS/SYSTEM/kt617.drv"), !GetParam().restarts);
+}
+
+INSTANTIATE_TEST_SUITE_P(YesNoOrDismissed, RestartAnswer,
+                         testing::Values(RestartCase{"OkYes", "ok\nyes\n", true},
+                                         RestartCase{"Letters", "o\ny\n", true},
+                                         RestartCase{"EnterChoosesTheFirst", "\n\n", true},
+                                         RestartCase{"OkNo", "ok\nno\n", false},
+                                         RestartCase{"UpperCase", "OK\nN\n", false},
+                                         RestartCase{"EndOfInput", "ok\n", false}));
+
 TEST(Sequence, EmptyMachineFolderStaysEmpty) {
   Machine machine;
   RunResult result = machine.Run(kOkThenNo);
