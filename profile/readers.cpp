@@ -33,11 +33,14 @@ void CopyCut(LineBuffer& out, std::string_view text) {
   out[length] = '\0';
 }
 
+// The walk counts every read; the count wraps rather than overflows.
+void CountRead() { IniLineNumber = static_cast<std::int32_t>(static_cast<std::uint32_t>(IniLineNumber) + 1u); }
+
 // Reads pieces until one is the wanted header; false at the end.
 bool SeekHeader(PieceReader& reader, std::span<char> buffer, std::string_view section,
                 bool countLines) {
   for (;;) {
-    if (countLines) ++IniLineNumber;
+    if (countLines) CountRead();
     std::string_view piece = reader.Next(buffer);
     if (piece.empty()) return false;
     if (IsHeaderOf(piece, section)) return true;
@@ -49,7 +52,7 @@ bool SeekHeader(PieceReader& reader, std::span<char> buffer, std::string_view se
 const char* NextWalkLine(PieceReader& reader, LineBuffer& buffer, int options,
                          std::int32_t* position) {
   for (;;) {
-    ++IniLineNumber;
+    CountRead();
     std::string_view piece = reader.Next(buffer);
     if (piece.empty()) return nullptr;
     if (piece.front() == ';') continue;

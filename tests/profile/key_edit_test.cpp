@@ -250,3 +250,16 @@ INSTANTIATE_TEST_SUITE_P(Faults, ReplaceKeyFaults, ::testing::ValuesIn(kReplaceR
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+namespace {
+
+TEST_F(KeyEdit, DotInADirectoryNameStillCommits) {
+  // The scratch file lands in the parent directory and is renamed back.
+  fs::create_directories(dir_ / "my.dir");
+  Put("my.dir/profile", "[d]\nk=1\nx=2\n");
+  EXPECT_EQ(IniDeleteKey(Path("my.dir/profile").c_str(), "d", "k"), 0);
+  EXPECT_EQ(Get("my.dir/profile"), "[d]\r\nx=2\r\n");
+  EXPECT_EQ(Files(), std::set<std::string>{"my.dir"});
+}
+
+}  // namespace
