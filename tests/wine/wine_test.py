@@ -50,7 +50,10 @@ def CompareKeys(actual, expected, what):
 class Cases:
     def __init__(self, options):
         self.options = options
-        self.work = Path(options.work)
+        # One folder per test run (the CTest process), so that two runs in
+        # the same build tree never share a prefix.
+        self.runs = Path(options.work)
+        self.work = self.runs / f"run-{os.getppid()}"
         self.base = self.work / "prefix"
         self.cpuninstExe = Path(options.win32) / "uninstall" / "cpuninst.exe"
         self.profctlExe = Path(options.win32) / "tools" / "profctl" / "profctl.exe"
@@ -202,6 +205,18 @@ CASES = {"cancel": "cancel", "ok-no": "ok_no", "ok-yes": "ok_yes",
          "same-as-hosted": "same_as_hosted", "profctl": "profctl"}
 
 
+def RemoveRuns(runs, own):
+    """Removes this run's folder, and those of runs that no longer live."""
+    shutil.rmtree(own, ignore_errors=True)
+    for folder in runs.glob("run-*"):
+        try:
+            os.kill(int(folder.name[4:]), 0)
+        except ProcessLookupError:
+            shutil.rmtree(folder, ignore_errors=True)
+        except (ValueError, PermissionError):
+            pass
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--work", required=True, help="folder for the prefixes")
@@ -214,7 +229,7 @@ def main():
     cases = Cases(options)
 
     if options.what == "cleanup":
-        shutil.rmtree(cases.work, ignore_errors=True)
+        RemoveRuns(cases.runs, cases.work)
         return 0
     required = bool(os.environ.get("CPUNINST_REQUIRE_WINE"))
     missing = [] if options.what == "binaries" else MissingTools()

@@ -136,9 +136,13 @@ class Session:
         self.display = Display()
         self.env = WineEnvironment(prefix, self.display.name)
         self.xenv = dict(self.env)
-        Run(["wineserver", "-p"], self.env, timeout=30, quiet=True)
-        # The boot, whose services stay for the whole case.
-        Run(["wineboot"], self.env, timeout=60, quiet=True)
+        try:
+            Run(["wineserver", "-p"], self.env, timeout=30, quiet=True)
+            # The boot, whose services stay for the whole case.
+            Run(["wineboot"], self.env, timeout=60, quiet=True)
+        except BaseException:
+            self.__exit__(Failure, None, None)
+            raise
 
     def __enter__(self):
         return self
@@ -193,10 +197,12 @@ class Session:
     def Photograph(self, window, picture):
         picture.parent.mkdir(parents=True, exist_ok=True)
         time.sleep(0.5)  # let Wine paint the box
-        Run(["import", "-window", window, str(picture)], self.xenv, timeout=30)
-        Check(picture.exists() and picture.stat().st_size > 0, f"no picture {picture}")
-        colours = Run(["identify", "-format", "%k", str(picture)], self.xenv, timeout=30)
+        taken = picture.with_name(f".{os.getpid()}.{picture.name}")
+        Run(["import", "-window", window, str(taken)], self.xenv, timeout=30)
+        Check(taken.exists() and taken.stat().st_size > 0, f"no picture {picture}")
+        colours = Run(["identify", "-format", "%k", str(taken)], self.xenv, timeout=30)
         Check(int(colours.stdout or b"0") > 2, f"{picture} is blank")
+        os.replace(taken, picture)
 
     def Answer(self, window, key, timeout=20):
         """Presses a key in the box and waits until that box has gone."""
