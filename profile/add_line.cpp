@@ -4,6 +4,7 @@
 #include <array>
 #include <string_view>
 
+#include "profile/line_buffers.h"
 #include "profile/line_rules.h"
 #include "profile/profile.h"
 #include "profile/scratch_edit.h"
@@ -11,8 +12,6 @@
 namespace profile {
 namespace {
 
-constexpr std::size_t kLineBuffer = 128;
-constexpr std::string_view kLineEnd = "\n";
 constexpr std::string_view kHeaderOpen = "[";
 constexpr std::string_view kHeaderClose = "]\n";
 
@@ -43,7 +42,7 @@ class LineAddition {
 
   // After the copy: the line at the end of a section that closes the file,
   // or the whole section when its header never came.
-  bool Finish() {
+  bool AddAtEnd() {
     if (edit_.Reader().Error() || edit_.WriteFailed()) return false;
     if (inSection_) return EndLastLine() && WriteLine();
     if (!sectionFound_) {
@@ -54,9 +53,9 @@ class LineAddition {
   }
 
  private:
-  bool WriteLine() { return edit_.Write(line_) && edit_.Write(kLineEnd); }
+  bool WriteLine() { return edit_.WriteLine(line_); }
   // An added line never joins a last line that has no line end.
-  bool EndLastLine() { return lastEndsLine_ || edit_.Write(kLineEnd); }
+  bool EndLastLine() { return lastEndsLine_ || edit_.EndLine(); }
 
   ScratchEdit& edit_;
   const char* section_;
@@ -78,7 +77,7 @@ extern "C" int IniAddLine(const char* path, const char* section, const char* lin
   LineAddition addition(edit, section, line);
   while (addition.Step()) {
   }
-  addition.Finish();
+  addition.AddAtEnd();
   switch (edit.Finish(true)) {
     case EditEnd::kCommitted: return 0;
     case EditEnd::kDeleteFailed:

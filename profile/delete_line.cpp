@@ -8,6 +8,7 @@
 #include <new>
 #include <string_view>
 
+#include "profile/line_buffers.h"
 #include "profile/profile.h"
 #include "profile/scratch_edit.h"
 #include "profile/text_class.h"
@@ -15,7 +16,6 @@
 namespace profile {
 namespace {
 
-constexpr std::size_t kLineBuffer = 200;
 constexpr int kRemoved = 0;
 constexpr int kNoMatch = 1;
 constexpr int kFailed = 2;
@@ -178,8 +178,8 @@ class LineRemoval {
   PieceReader& reader_;
   LineMatcher& matcher_;
   int options_;
-  std::array<char, kLineBuffer> line_{};
-  std::array<char, kLineBuffer> copy_{};
+  std::array<char, kLineRemovalBuffer> line_{};
+  std::array<char, kLineRemovalBuffer> copy_{};
   bool changed_ = false;
 };
 
@@ -196,7 +196,7 @@ extern "C" int FileDeleteLine(const char* path, char* pattern, int options) {
   }
 
   ScratchEdit edit;
-  if (edit.Begin(path, kLineBuffer) != EditStart::kOpen) return kFailed;
+  if (edit.Begin(path, kLineRemovalBuffer) != EditStart::kOpen) return kFailed;
   LineRemoval removal(edit, matcher, options);
   while (removal.NextLine()) {
   }

@@ -2,18 +2,15 @@
 
 #include <array>
 #include <cstring>
-#include <optional>
 #include <string_view>
 
+#include "profile/line_buffers.h"
 #include "profile/line_rules.h"
 #include "profile/profile.h"
 #include "profile/scratch_edit.h"
 
 namespace profile {
 namespace {
-
-constexpr std::size_t kLineBuffer = 128;
-constexpr std::string_view kLineEnd = "\n";
 
 // Copies pieces outside the section unchanged, looking for its header; inside
 // it drops or replaces the key's lines. A line's later pieces share the fate
@@ -44,7 +41,7 @@ class KeyScan {
     TerminateKey(buffers_.line.data(), split);
     if (HasKey(split, key_)) {
       keepLine_ = false;
-      if (newLine_ != nullptr && !(edit_.Write(newLine_) && edit_.Write(kLineEnd))) return false;
+      if (newLine_ != nullptr && !edit_.WriteLine(newLine_)) return false;
       changed_ = true;
     } else if (!edit_.Write(copy)) {
       return false;

@@ -8,6 +8,7 @@
 #include <span>
 #include <string_view>
 
+#include "profile/line_buffers.h"
 #include "profile/line_rules.h"
 #include "profile/piece_reader.h"
 #include "profile/profile.h"
@@ -18,7 +19,6 @@ int32_t IniLineNumber = 0;
 namespace profile {
 namespace {
 
-constexpr std::size_t kLineBuffer = 128;
 using LineBuffer = std::array<char, kLineBuffer>;
 
 // The texts the readers return live here until the same reader runs again.

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "platform/text_file.h"
+#include "profile/line_buffers.h"
 #include "profile/piece_reader.h"
 
 namespace profile {
@@ -33,8 +34,7 @@ enum class EditEnd {
 
 class ScratchEdit {
  public:
-  // The longest path that fits any operation's line buffer, NUL included.
-  static constexpr std::size_t kLongestScratchName = 200;
+  static constexpr std::string_view kLineEnd = "\n";
 
   ScratchEdit() = default;
   ScratchEdit(const ScratchEdit&) = delete;
@@ -49,13 +49,16 @@ class ScratchEdit {
   // Writes to the scratch file; false (and every later write refused) once
   // a write has failed.
   bool Write(std::string_view text);
+  // Writes a line the library adds: the text, then a line end.
+  bool WriteLine(std::string_view text) { return Write(text) && EndLine(); }
+  bool EndLine() { return Write(kLineEnd); }
   bool WriteFailed() const { return writeFailed_; }
 
   EditEnd Finish(bool changed);
 
  private:
   const char* path_ = nullptr;
-  std::array<char, kLongestScratchName> scratch_{};
+  std::array<char, kLineRemovalBuffer> scratch_{};
   PieceReader reader_;
   platform::TextWriter writer_;
   bool writeFailed_ = false;

@@ -5,15 +5,15 @@
 #include <cstdio>
 
 #include "profile/key_edit.h"
+#include "profile/line_buffers.h"
 #include "profile/profile.h"
 
 namespace {
 
-constexpr std::size_t kLineBuffer = 128;
 constexpr std::size_t kValueBuffer = 16;
 constexpr int kRefused = 1;
 
-using Line = std::array<char, kLineBuffer>;
+using Line = std::array<char, profile::kLineBuffer>;
 
 // Composes into the fixed buffer; false when the text would not fit it.
 template <std::size_t N, typename... Args>
