@@ -16,6 +16,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
@@ -68,7 +69,8 @@ class Cases:
         machine.WriteFiles(session.drive, files)
         before = machine.ReadFiles(session.drive)
         keys = self.Keys(session)
-        Check(keys == machine.ALL_KEYS, f"regedit did not import the card's keys: missing {sorted(machine.ALL_KEYS - keys)}")
+        Check(keys == machine.ALL_KEYS,
+              f"regedit did not import the card's keys: missing {sorted(machine.ALL_KEYS - keys)}")
         return before
 
     def Keys(self, session):
@@ -110,6 +112,21 @@ class Cases:
             self.Confirm(session, program, "n", "restart.png")
             Check(Finish(program) == 0, "exit status after No is not 0")
             # The files first: no later Wine call can have touched them.
+            expected = machine.Expected(before, restarted=False, programRunning=True)
+            CompareFiles(machine.ReadFiles(session.drive), expected, "files after OK, No")
+            CompareKeys(self.Keys(session), machine.KeysLeft(), "registry after OK, No")
+
+    def win95(self):
+        # Wine playing Windows 95: there its own RegDeleteKeyA takes the
+        # subtree too, and the program must come to the same end.
+        with self.Session("win95") as session:
+            result = session.Wine("reg", "add", r"HKCU\Software\Wine", "/v", "Version", "/d", "win95", "/f")
+            Check(result.returncode == 0, "could not make Wine play Windows 95")
+            before = self.Prepare(session)
+            program = self.RunInWindows(session)
+            self.Confirm(session, program, "Return")
+            self.Confirm(session, program, "n")
+            Check(Finish(program) == 0, "exit status after No is not 0")
             expected = machine.Expected(before, restarted=False, programRunning=True)
             CompareFiles(machine.ReadFiles(session.drive), expected, "files after OK, No")
             CompareKeys(self.Keys(session), machine.KeysLeft(), "registry after OK, No")
@@ -192,7 +209,6 @@ def CheckBinaries(programs):
 
 
 def WaitFor(condition, timeout, what):
-    import time
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
         if condition():
@@ -201,7 +217,7 @@ def WaitFor(condition, timeout, what):
     raise Failure(f"timed out waiting for {what}")
 
 
-CASES = {"cancel": "cancel", "ok-no": "ok_no", "ok-yes": "ok_yes",
+CASES = {"cancel": "cancel", "ok-no": "ok_no", "win95": "win95", "ok-yes": "ok_yes",
          "same-as-hosted": "same_as_hosted", "profctl": "profctl"}
 
 
