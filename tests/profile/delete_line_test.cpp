@@ -185,6 +185,7 @@ TEST_F(DeleteLine, OwnScratchNameIsRefused) {
 TEST_F(DeleteLine, ScratchNameMustFitTheLineBuffer) {
   // The scratch name of stem + ".ini" is stem + ".$$$": 199 bytes plus NUL fit.
   std::string base = Path("");
+  if (base.size() + 8 > 199) GTEST_SKIP() << "temporary folder path too long";
   std::string fits(199 - base.size() - 4, 'f');
   std::string tooLong = fits + "g";
   Put(fits + ".ini", "x\n");

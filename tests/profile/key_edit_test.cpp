@@ -161,6 +161,7 @@ TEST_F(KeyEdit, RefusedPathsOpenNothing) {
 
 TEST_F(KeyEdit, ScratchNameMustFit128Bytes) {
   std::string base = Path("");
+  if (base.size() + 8 > 127) GTEST_SKIP() << "temporary folder path too long";
   std::string fits(127 - base.size() - 4, 'f');
   Put(fits + ".ini", "k=1\n");
   Put(fits + "g.ini", "k=1\n");

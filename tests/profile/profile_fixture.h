@@ -8,9 +8,12 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <set>
 #include <string>
+
+#include <unistd.h>
 
 #include "platform/fault.h"
 
@@ -44,8 +47,11 @@ class ProfileTest : public ::testing::Test {
   void SetUp() override {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string name = std::string(info->test_suite_name()) + "_" + info->name();
-    std::replace(name.begin(), name.end(), '/', '_');
-    dir_ = fs::temp_directory_path() / ("profile_test_" + name);
+    // Short and fixed, so the scratch names of the files stay well inside
+    // the 128-byte line buffer whatever TMPDIR says.
+    fs::path root = fs::is_directory("/tmp") ? fs::path("/tmp") : fs::temp_directory_path();
+    dir_ = root / ("profile_" + std::to_string(::getpid()) + "_" +
+                   std::to_string(std::hash<std::string>{}(name) % 1000000007u));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }
