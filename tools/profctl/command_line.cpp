@@ -175,13 +175,14 @@ std::string Synopsis(const Shape& shape) {
   for (const OptionSpec& spec : kOptionSpecs) {
     if ((shape.options & spec.bit) == 0) continue;
     std::string form(spec.shortName.empty() ? spec.longName : spec.shortName);
-    if (!spec.valueName.empty()) form += " " + std::string(spec.valueName);
+    if (!spec.valueName.empty()) (form += ' ') += spec.valueName;
     bool required = spec.bit == kSectionOption && shape.sectionRequired;
     append(required ? form : "[" + form + "]");
   }
   for (const Operand& operand : shape.operands) {
     if (operand.name.empty()) break;
-    append(operand.optional ? "[" + std::string(operand.name) + "]" : std::string(operand.name));
+    std::string name(operand.name);
+    append(operand.optional ? "[" + name + "]" : name);
   }
   return synopsis;
 }
