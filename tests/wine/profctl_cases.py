@@ -29,8 +29,12 @@ CONFIG_SYS = (
 )
 LONG_INI = b"[drivers]\r\n" + b"wave=" + b"x" * 295 + b"\r\nmidi=m.drv\r\nwave=w.drv\r\n"
 
+# Several times the streams' 64 KiB buffer, the key to remove in the middle.
+BIG_INI = b"".join(b"[s%d]\r\nwave=%d.drv\r\nmidi=m%d.drv\r\n" % (i, i, i) for i in range(12000))
+
 FILES = {"system.ini": SYSTEM_INI, "loose.ini": LOOSE_INI, "sb.ini": SB_INI,
-         "config.sys": CONFIG_SYS, "long.ini": LONG_INI, "profile": SYSTEM_INI}
+         "config.sys": CONFIG_SYS, "long.ini": LONG_INI, "profile": SYSTEM_INI,
+         "big.ini": BIG_INI}
 
 # (name, arguments); every case starts from FILES.
 CASES = [
@@ -66,6 +70,10 @@ CASES = [
     ("walk", ["walk", "-s", "drivers", "system.ini"]),
     ("walk, traced", ["walk", "-s", "drivers", "--trace", "loose.ini"]),
     ("walk, missing file", ["walk", "-s", "drivers", "--trace", "nofile.ini"]),
+    ("walk, from a position", ["walk", "-s", "drivers", "-o", "3", "-p", "28", "--trace", "system.ini"]),
+    ("delete-key, big file", ["delete-key", "-s", "s6000", "big.ini", "wave"]),
+    ("get, big file", ["get", "-s", "s11999", "big.ini", "midi"]),
+    ("walk, big file", ["walk", "-s", "s9000", "--trace", "big.ini"]),
     ("usage: bad number", ["add-int", "-s", "sb", "sb.ini", "irq", "12abc"]),
     ("usage: unknown subcommand", ["frobnicate", "sb.ini"]),
 ]
