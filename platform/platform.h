@@ -17,7 +17,8 @@ LONG DeleteKeyTree(HKEY parent, LPCSTR subKey);
 }  // namespace platform::win32
 
 // The program counts on the Windows 95 behaviour; NT and Wine refuse a key
-// that has subkeys, so its calls go to the subtree deletion on every Windows.
+// that has subkeys (Wine plays NT by default), so its calls go to the subtree
+// deletion on every Windows.
 #define RegDeleteKeyA(parent, subKey) ::platform::win32::DeleteKeyTree((parent), (subKey))
 
 #else  // hosted

@@ -1,6 +1,6 @@
 // Key deletion with the subtree, as Windows 95 does it by itself. NT and Wine
-// refuse to delete a key that has subkeys, so the children go first, depth
-// first, using only calls that Windows 95 has too.
+// (by default playing NT) refuse to delete a key that has subkeys, so the
+// children go first, depth first, using only calls that Windows 95 has too.
 #include <array>
 
 #include "platform/platform.h"
