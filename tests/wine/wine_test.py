@@ -19,6 +19,7 @@ import tempfile
 import time
 from pathlib import Path
 
+sys.dont_write_bytecode = True  # keep the source tree clean
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import machine  # noqa: E402
