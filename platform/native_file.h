@@ -11,7 +11,11 @@ namespace platform {
 
 class NativeFile {
  public:
-  enum class Mode { kRead, kWrite };  // kWrite creates or empties the file
+  enum class Mode {
+    kRead,
+    kWrite,      // creates the file, or empties it when it exists
+    kCreateNew,  // creates the file; fails when it exists
+  };
 
   NativeFile() = default;
   ~NativeFile() { Close(); }

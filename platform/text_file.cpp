@@ -119,13 +119,13 @@ bool TextReader::Seek(std::int64_t offset) {
   return true;
 }
 
-bool TextWriter::Create(const char* path) {
+bool TextWriter::Start(const char* path, NativeFile::Mode mode) {
   Close();
   filled_ = 0;
   error_ = false;
   KeepPath(path_, path);
   if (ShouldFail(FileOp::kOpen, path)) return false;
-  return file_.Open(path, NativeFile::Mode::kWrite);
+  return file_.Open(path, mode);
 }
 
 bool TextWriter::Drain() {

@@ -67,7 +67,9 @@ class TextWriter {
   TextWriter& operator=(const TextWriter&) = delete;
 
   // Creates the file, or empties it when it exists.
-  bool Create(const char* path);
+  bool Create(const char* path) { return Start(path, NativeFile::Mode::kWrite); }
+  // Creates the file only when there is none: what exists is never emptied.
+  bool CreateNew(const char* path) { return Start(path, NativeFile::Mode::kCreateNew); }
   bool IsOpen() const { return file_.IsOpen(); }
 
   // Writes text, each line feed as CR LF. False once any write has failed.
@@ -81,6 +83,7 @@ class TextWriter {
   bool Error() const { return error_; }
 
  private:
+  bool Start(const char* path, NativeFile::Mode mode);
   bool Drain();
 
   NativeFile file_;

@@ -72,8 +72,9 @@ void WriteBootDeletionList(const char* windowsDir, const char* systemDir) {
     if (existing.Open(listPath.data())) return;
   }
 
+  // A list that exists but could not be read (in use, say) is never emptied.
   platform::TextWriter list;
-  if (!list.Create(listPath.data())) return;
+  if (!list.CreateNew(listPath.data())) return;
   list.Write(kRenameSection);
   for (const CardFile& file : kBootDeletions) {
     // Each line is composed afresh from its directory.

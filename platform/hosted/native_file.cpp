@@ -28,7 +28,9 @@ bool NativeFile::Open(const char* path, Mode mode) {
   hosted::PathUse use = mode == Mode::kRead ? hosted::PathUse::kExisting : hosted::PathUse::kCreate;
   if (!hosted::ResolvePath(path, use, hostPath)) return false;
   if (mode == Mode::kWrite && IsReadOnly(hostPath)) return false;
-  int flags = mode == Mode::kRead ? O_RDONLY : (O_WRONLY | O_CREAT | O_TRUNC);
+  int flags = mode == Mode::kRead    ? O_RDONLY
+              : mode == Mode::kWrite ? (O_WRONLY | O_CREAT | O_TRUNC)
+                                     : (O_WRONLY | O_CREAT | O_EXCL);
   // Drive paths were resolved without links; a link put there since is not followed.
   if (hosted::IsDrivePath(path)) flags |= O_NOFOLLOW;
   int fd;

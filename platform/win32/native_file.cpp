@@ -31,7 +31,8 @@ bool NativeFile::Open(const char* path, Mode mode) {
   HANDLE handle = mode == Mode::kRead
                       ? CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
-                      : CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                      : CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    mode == Mode::kWrite ? CREATE_ALWAYS : CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
   handle_ = reinterpret_cast<std::intptr_t>(handle);

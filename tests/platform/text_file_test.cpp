@@ -197,4 +197,17 @@ TEST_F(TextFileTest, RenameNeverReplacesAndReadOnlyFilesStay) {
   EXPECT_EQ(Get(to), "new");
 }
 
+TEST_F(TextFileTest, CreateNewNeverEmptiesAnExistingFile) {
+  std::string existing = Put("list.ini", "[rename]\r\nNUL=C:\\OTHER.DRV\r\n");
+  platform::TextWriter writer;
+  EXPECT_FALSE(writer.CreateNew(existing.c_str()));
+  EXPECT_EQ(Get(existing), "[rename]\r\nNUL=C:\\OTHER.DRV\r\n");
+
+  std::string fresh = (dir_ / "new.ini").string();
+  ASSERT_TRUE(writer.CreateNew(fresh.c_str()));
+  EXPECT_TRUE(writer.Write("a\n"));
+  EXPECT_TRUE(writer.Close());
+  EXPECT_EQ(Get(fresh), "a\r\n");
+}
+
 }  // namespace
