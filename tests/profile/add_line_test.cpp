@@ -199,10 +199,8 @@ TEST_P(AddLineFaults, LeavesOnDisk) {
   EXPECT_EQ(IniAddLine(File().c_str(), "A", "NEW"), row.result);
   EXPECT_TRUE(plan_.fired);
   NoFaults();
-  if (row.file) EXPECT_EQ(Get("s.ini"), row.file);
-  else EXPECT_FALSE(Exists("s.ini"));
-  if (row.scratch) EXPECT_EQ(Get("s.$$$"), row.scratch);
-  else EXPECT_FALSE(Exists("s.$$$"));
+  ExpectLeft("s.ini", row.file);
+  ExpectLeft("s.$$$", row.scratch);
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, AddLineFaults, ::testing::ValuesIn(kAddFaults),

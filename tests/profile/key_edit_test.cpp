@@ -211,10 +211,8 @@ class DeleteKeyFaults : public KeyEdit, public ::testing::WithParamInterface<Fau
     EXPECT_EQ(result, row.result);
     EXPECT_TRUE(plan_.fired);
     NoFaults();
-    if (row.file) EXPECT_EQ(Get("s.ini"), row.file);
-    else EXPECT_FALSE(Exists("s.ini"));
-    if (row.scratch) EXPECT_EQ(Get("s.$$$"), row.scratch);
-    else EXPECT_FALSE(Exists("s.$$$"));
+    ExpectLeft("s.ini", row.file);
+    ExpectLeft("s.$$$", row.scratch);
   }
 };
 

@@ -77,6 +77,12 @@ class ProfileTest : public ::testing::Test {
 
   bool Exists(const std::string& name) const { return fs::exists(dir_ / name); }
 
+  // What an edit left on disk: the file holds exactly bytes, or (nullptr) is gone.
+  void ExpectLeft(const std::string& name, const char* bytes) const {
+    if (bytes != nullptr) EXPECT_EQ(Get(name), bytes) << name;
+    else EXPECT_FALSE(Exists(name)) << name;
+  }
+
   // The names of every file in the folder.
   std::set<std::string> Files() const {
     std::set<std::string> names;
