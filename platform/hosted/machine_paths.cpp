@@ -73,32 +73,37 @@ bool SplitNames(std::string_view rest, std::vector<std::string_view>& names) {
   return true;
 }
 
-bool ResolveDrivePath(const char* path, PathUse use, std::string& hostPath) {
+PathLookup LookUpDrivePath(const char* path, PathUse use, std::string& hostPath) {
   const char* machine = MachineFolder();
-  if (machine == nullptr) return false;
+  if (machine == nullptr) return PathLookup::kRefused;
   std::vector<std::string_view> names;
-  if (!SplitNames(path + 2, names)) return false;
+  if (!SplitNames(path + 2, names)) return PathLookup::kRefused;
 
   std::string host = machine;
   host += '/';
   host += LowerAscii(path[0]);
-  if (Inspect(host) != Entry::kDirectory) return false;
+  switch (Inspect(host)) {
+    case Entry::kDirectory: break;
+    case Entry::kMissing: return PathLookup::kMissing;
+    default: return PathLookup::kRefused;
+  }
   for (std::size_t i = 0; i < names.size(); ++i) {
     bool last = i + 1 == names.size();
     std::string found = FindName(host, names[i]);
     host += '/';
     if (found.empty()) {
-      if (!last || use == PathUse::kExisting) return false;
+      if (!last || use == PathUse::kExisting) return PathLookup::kMissing;
       host += names[i];
       break;
     }
     host += found;
     Entry entry = Inspect(host);
-    if (entry == Entry::kLink || entry == Entry::kMissing) return false;
-    if (!last && entry != Entry::kDirectory) return false;
+    if (entry == Entry::kLink) return PathLookup::kRefused;
+    if (entry == Entry::kMissing) return PathLookup::kMissing;
+    if (!last && entry != Entry::kDirectory) return PathLookup::kMissing;
   }
   hostPath = std::move(host);
-  return true;
+  return PathLookup::kFound;
 }
 
 }  // namespace
@@ -122,11 +127,15 @@ bool IsDrivePath(const char* path) {
   return ((letter >= 'a' && letter <= 'z') || (letter >= 'A' && letter <= 'Z')) && path[1] == ':';
 }
 
-bool ResolvePath(const char* path, PathUse use, std::string& hostPath) {
-  if (path == nullptr || path[0] == '\0') return false;
-  if (IsDrivePath(path)) return ResolveDrivePath(path, use, hostPath);
+PathLookup LookUpPath(const char* path, PathUse use, std::string& hostPath) {
+  if (path == nullptr || path[0] == '\0') return PathLookup::kRefused;
+  if (IsDrivePath(path)) return LookUpDrivePath(path, use, hostPath);
   hostPath = path;
-  return true;
+  return PathLookup::kFound;
+}
+
+bool ResolvePath(const char* path, PathUse use, std::string& hostPath) {
+  return LookUpPath(path, use, hostPath) == PathLookup::kFound;
 }
 
 }  // namespace platform::hosted

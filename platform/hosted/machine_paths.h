@@ -40,6 +40,15 @@ enum class PathUse {
 // never lead the program to a file outside it.
 bool ResolvePath(const char* path, PathUse use, std::string& hostPath);
 
+// Why a path did or did not resolve: the same rules as ResolvePath, for
+// callers that tell a file that is not there from a path that is refused.
+enum class PathLookup {
+  kFound,
+  kMissing,  // the file, or one of its folders, does not exist
+  kRefused,  // no machine folder, a symbolic link, or a name no FAT disk holds
+};
+PathLookup LookUpPath(const char* path, PathUse use, std::string& hostPath);
+
 }  // namespace platform::hosted
 
 #endif  // CPUNINST_PLATFORM_HOSTED_MACHINE_PATHS_H

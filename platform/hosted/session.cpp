@@ -28,10 +28,11 @@ enum class Kind { kMissing, kFile, kOther };
 
 Kind Inspect(const std::string& path, PathUse use, std::string& hostPath) {
   if (!IsDrivePath(path.c_str())) return Kind::kOther;
-  if (!ResolvePath(path.c_str(), use, hostPath)) {
-    std::string ignored;
-    bool folderThere = use == PathUse::kExisting && ResolvePath(path.c_str(), PathUse::kCreate, ignored);
-    return folderThere ? Kind::kMissing : Kind::kOther;
+  switch (LookUpPath(path.c_str(), use, hostPath)) {
+    case PathLookup::kFound: break;
+    // A file whose folder is gone is as missing as the file itself.
+    case PathLookup::kMissing: return use == PathUse::kExisting ? Kind::kMissing : Kind::kOther;
+    case PathLookup::kRefused: return Kind::kOther;
   }
   struct stat info {};
   if (::lstat(hostPath.c_str(), &info) != 0) return Kind::kMissing;

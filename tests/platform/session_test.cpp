@@ -31,6 +31,7 @@ TEST_F(SessionTest, RenameSectionDeletesAndMovesThenTheFileIsKeptAsBak) {
       "NUL=C:\\WINDOWS\\SYSTEM\\kt617.drv\r\n"
       "nul=c:\\windows\\system\\VKT617.386\r\n"
       "NUL=C:\\WINDOWS\\SYSTEM\\missing.vxd\r\n"
+      "NUL=C:\\WINDOWS\\NOFOLDER\\gone.drv\r\n"
       "C:\\WINDOWS\\old.dll=C:\\WINDOWS\\new.dll\r\n"
       "[other]\r\n"
       "NUL=C:\\WINDOWS\\other.txt\r\n"
@@ -43,7 +44,7 @@ TEST_F(SessionTest, RenameSectionDeletesAndMovesThenTheFileIsKeptAsBak) {
   EXPECT_TRUE(boot.found);
   EXPECT_EQ(boot.deleted, 3);
   EXPECT_EQ(boot.moved, 1);
-  EXPECT_EQ(boot.missing, 1);
+  EXPECT_EQ(boot.missing, 2);  // a missing folder is a missing file
   EXPECT_EQ(boot.failed, 0);
   EXPECT_TRUE(boot.saved);
   EXPECT_EQ(boot.iniPath, "C:\\WINDOWS\\wininit.ini");
