@@ -25,10 +25,10 @@ constexpr std::uint64_t kUnsignedLimit = 0xFFFFFFFFu;
 constexpr std::uint64_t kNegativeLimit = 0x80000000u;
 
 const OptionSpec* FindOption(std::string_view arg) {
-  for (const OptionSpec& spec : kOptionSpecs) {
-    if ((!spec.shortName.empty() && arg == spec.shortName) ||
-        (!spec.longName.empty() && arg == spec.longName)) {
-      return &spec;
+  for (const OptionSpec& option : kOptionSpecs) {
+    if ((!option.shortName.empty() && arg == option.shortName) ||
+        (!option.longName.empty() && arg == option.longName)) {
+      return &option;
     }
   }
   return nullptr;
@@ -57,16 +57,16 @@ std::string NotANumber(std::string_view what, std::string_view text) {
 
 ParseResult Refuse(std::string message) { return {ParseStatus::kUsageError, std::move(message)}; }
 
-ParseResult StoreOption(const OptionSpec& spec, std::string_view typed, const char* value,
+ParseResult StoreOption(const OptionSpec& option, std::string_view typed, const char* value,
                         Arguments& out) {
   std::uint32_t number = 0;
-  if (spec.numeric) {
+  if (option.numeric) {
     std::optional<std::uint32_t> parsed = ParseNumber(value);
     if (!parsed)
-      return Refuse(NotANumber(std::string(typed) + " " + std::string(spec.valueName), value));
+      return Refuse(NotANumber(std::string(typed) + " " + std::string(option.valueName), value));
     number = *parsed;
   }
-  switch (spec.bit) {
+  switch (option.bit) {
     case kSectionOption:
       out.section = value;
       break;
@@ -144,21 +144,21 @@ ParseResult ParseArguments(const Shape& shape, std::span<char* const> args, Argu
     }
     if (arg == kHelpOption) return {ParseStatus::kHelp, {}};
     if (!LooksLikeOption(arg)) break;
-    const OptionSpec* spec = FindOption(arg);
-    if (spec == nullptr) return Refuse("unknown option '" + std::string(arg) + "'");
-    if ((shape.options & spec->bit) == 0) {
+    const OptionSpec* option = FindOption(arg);
+    if (option == nullptr) return Refuse("unknown option '" + std::string(arg) + "'");
+    if ((shape.options & option->bit) == 0) {
       return Refuse("option '" + std::string(arg) + "' does not apply here");
     }
-    if ((seen & spec->bit) != 0) return Refuse("option '" + std::string(arg) + "' given twice");
-    seen |= spec->bit;
+    if ((seen & option->bit) != 0) return Refuse("option '" + std::string(arg) + "' given twice");
+    seen |= option->bit;
     const char* value = nullptr;
-    if (!spec->valueName.empty()) {
+    if (!option->valueName.empty()) {
       if (next + 1 >= args.size()) {
-        return Refuse("option '" + std::string(arg) + "' needs " + std::string(spec->valueName));
+        return Refuse("option '" + std::string(arg) + "' needs " + std::string(option->valueName));
       }
       value = args[++next];
     }
-    ParseResult stored = StoreOption(*spec, arg, value, out);
+    ParseResult stored = StoreOption(*option, arg, value, out);
     if (stored.status != ParseStatus::kOk) return stored;
     ++next;
   }
@@ -172,11 +172,11 @@ std::string Synopsis(const Shape& shape) {
     if (!synopsis.empty()) synopsis += ' ';
     synopsis += part;
   };
-  for (const OptionSpec& spec : kOptionSpecs) {
-    if ((shape.options & spec.bit) == 0) continue;
-    std::string form(spec.shortName.empty() ? spec.longName : spec.shortName);
-    if (!spec.valueName.empty()) (form += ' ') += spec.valueName;
-    bool required = spec.bit == kSectionOption && shape.sectionRequired;
+  for (const OptionSpec& option : kOptionSpecs) {
+    if ((shape.options & option.bit) == 0) continue;
+    std::string form(option.shortName.empty() ? option.longName : option.shortName);
+    if (!option.valueName.empty()) (form += ' ') += option.valueName;
+    bool required = option.bit == kSectionOption && shape.sectionRequired;
     append(required ? form : "[" + form + "]");
   }
   for (const Operand& operand : shape.operands) {
