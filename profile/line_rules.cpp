@@ -9,7 +9,10 @@ constexpr bool IsKeySeparator(char c) { return c == ' ' || c == '\t' || c == '='
 
 }  // namespace
 
+std::string_view TextOf(std::string_view piece) { return piece.substr(0, piece.find('\0')); }
+
 std::optional<std::string_view> SectionName(std::string_view piece) {
+  piece = TextOf(piece);
   auto open = piece.find('[');
   if (open == std::string_view::npos) return std::nullopt;
   std::size_t start = open + 1;
@@ -30,6 +33,7 @@ bool IsHeaderOf(std::string_view piece, std::string_view wanted) {
 }
 
 KeySplit SplitKey(std::string_view piece) {
+  piece = TextOf(piece);
   std::size_t start = 0;
   while (start < piece.size() && IsKeySeparator(piece[start])) ++start;
   std::size_t end = start;
@@ -38,7 +42,7 @@ KeySplit SplitKey(std::string_view piece) {
 }
 
 std::optional<char> FirstVisible(std::string_view piece) {
-  for (char c : piece) {
+  for (char c : TextOf(piece)) {
     if (!IsWhiteSpace(c)) return c;
   }
   return std::nullopt;

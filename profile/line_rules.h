@@ -9,6 +9,10 @@
 
 namespace profile {
 
+// The rules see a piece as the text it is: up to its first NUL byte, if any.
+// Copies still carry every byte of it.
+std::string_view TextOf(std::string_view piece);
+
 // The section name of a header piece, or nothing when the piece is no header.
 // '[' is the first one anywhere, ']' the last one; the name is trimmed of
 // blanks on both sides (but a ']' before the '[' leaves it running to the end).
@@ -40,7 +44,7 @@ inline bool EndsSectionByKey(const KeySplit& split) {
 
 // Section end by any bracket: '[' anywhere in the piece.
 inline bool EndsSectionByBracket(std::string_view piece) {
-  return piece.find('[') != std::string_view::npos;
+  return TextOf(piece).find('[') != std::string_view::npos;
 }
 
 // The piece's first byte outside the white-space class, or nothing.

@@ -145,6 +145,14 @@ TEST_F(Readers, LastSection) {
   EXPECT_STREQ(IniGetLastSection(Path("missing.ini").c_str(), "dflt"), "dflt");
 }
 
+TEST_F(Readers, ANulEndsTheTextTheRulesSee) {
+  // "[a" is no header: the last-section reader and the lookup agree on it.
+  Put("s.ini", std::string("[b]\nk=1\n[a\0]\nk=2\n", 17));
+  EXPECT_STREQ(IniGetLastSection(File().c_str(), "dflt"), "b");
+  EXPECT_EQ(IniGetString(File().c_str(), "a", "k", nullptr), nullptr);
+  EXPECT_STREQ(IniGetString(File().c_str(), "b", "k", "d"), "1");
+}
+
 TEST_F(Readers, LastSectionDefaultIsCutTo127Bytes) {
   std::string fallback(300, 'd');
   const char* result = IniGetLastSection(Path("missing.ini").c_str(), fallback.c_str());

@@ -82,4 +82,15 @@ TEST(KeyRule, OnlyOneSeparatorIsTaken) {
   EXPECT_FALSE(profile::EndsSectionByKey(SplitKey("; [other]\n")));
 }
 
+TEST(Rules, SeeAPieceOnlyUpToItsFirstNul) {
+  using namespace std::string_view_literals;
+  EXPECT_EQ(SectionName("[a\0]\n"sv), std::nullopt);
+  EXPECT_EQ(SectionName("[a]\0[b]\n"sv), "a");
+  auto split = SplitKey("k\0=1\n"sv);
+  EXPECT_EQ(split.key, "k");
+  EXPECT_FALSE(split.hasValue);
+  EXPECT_FALSE(profile::EndsSectionByBracket("x\0[\n"sv));
+  EXPECT_EQ(profile::FirstVisible("\0[\n"sv), std::nullopt);
+}
+
 }  // namespace
