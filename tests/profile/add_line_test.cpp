@@ -9,6 +9,8 @@
 namespace {
 
 using platform::FileOp;
+using profile_test::FaultRow;
+using profile_test::FaultRowName;
 using profile_test::ProfileTest;
 
 class Writers : public ProfileTest {
@@ -168,42 +170,27 @@ TEST_F(Writers, SetOnMissingFileCreatesNothing) {
   EXPECT_TRUE(Files().empty());
 }
 
-struct AddFaultRow {
-  const char* name;
-  FileOp op;
-  int nth;
-  int result;
-  const char* file;     // nullptr: gone
-  const char* scratch;  // nullptr: none
-};
-
 // Adding "NEW" to section A of "[A]", "k=1", "[B]".
-const AddFaultRow kAddFaults[] = {
-    {"OpenFails", FileOp::kOpen, 1, 1, "[A]\nk=1\n[B]\n", nullptr},
-    {"CreateFails", FileOp::kOpen, 2, 1, "[A]\nk=1\n[B]\n", nullptr},
-    {"FirstWriteFailsScratchStays", FileOp::kWrite, 1, 1, "[A]\nk=1\n[B]\n", ""},
-    {"WriteOfTheLineFails", FileOp::kWrite, 3, 1, "[A]\nk=1\n[B]\n", "[A]\r\nk=1\r\n"},
-    {"WriteOfTheHeldPieceFails", FileOp::kWrite, 5, 1, "[A]\nk=1\n[B]\n", "[A]\r\nk=1\r\nNEW\r\n"},
-    {"FlushFails", FileOp::kFlush, 1, 1, "[A]\nk=1\n[B]\n", "[A]\r\nk=1\r\nNEW\r\n[B]\r\n"},
-    {"ReadErrorScratchGoes", FileOp::kRead, 2, 1, "[A]\nk=1\n[B]\n", nullptr},
-    {"DeleteFails", FileOp::kDelete, 1, -1, "[A]\nk=1\n[B]\n", "[A]\r\nk=1\r\nNEW\r\n[B]\r\n"},
-    {"RenameFails", FileOp::kRename, 1, -1, nullptr, "[A]\r\nk=1\r\nNEW\r\n[B]\r\n"},
+constexpr const char* kAddBefore = "[A]\nk=1\n[B]\n";
+const FaultRow kAddFaults[] = {
+    {"OpenFails", FileOp::kOpen, 1, kAddBefore, 1, "[A]\nk=1\n[B]\n", nullptr},
+    {"CreateFails", FileOp::kOpen, 2, kAddBefore, 1, "[A]\nk=1\n[B]\n", nullptr},
+    {"FirstWriteFailsScratchStays", FileOp::kWrite, 1, kAddBefore, 1, "[A]\nk=1\n[B]\n", ""},
+    {"WriteOfTheLineFails", FileOp::kWrite, 3, kAddBefore, 1, "[A]\nk=1\n[B]\n", "[A]\r\nk=1\r\n"},
+    {"WriteOfTheHeldPieceFails", FileOp::kWrite, 5, kAddBefore, 1, "[A]\nk=1\n[B]\n", "[A]\r\nk=1\r\nNEW\r\n"},
+    {"FlushFails", FileOp::kFlush, 1, kAddBefore, 1, "[A]\nk=1\n[B]\n", "[A]\r\nk=1\r\nNEW\r\n[B]\r\n"},
+    {"ReadErrorScratchGoes", FileOp::kRead, 2, kAddBefore, 1, "[A]\nk=1\n[B]\n", nullptr},
+    {"DeleteFails", FileOp::kDelete, 1, kAddBefore, -1, "[A]\nk=1\n[B]\n", "[A]\r\nk=1\r\nNEW\r\n[B]\r\n"},
+    {"RenameFails", FileOp::kRename, 1, kAddBefore, -1, nullptr, "[A]\r\nk=1\r\nNEW\r\n[B]\r\n"},
 };
 
-class AddLineFaults : public Writers, public ::testing::WithParamInterface<AddFaultRow> {};
+class AddLineFaults : public Writers, public ::testing::WithParamInterface<FaultRow> {};
 
 TEST_P(AddLineFaults, LeavesOnDisk) {
-  const AddFaultRow& row = GetParam();
-  Put("s.ini", "[A]\nk=1\n[B]\n");
-  FailNth(row.op, row.nth);
-  EXPECT_EQ(IniAddLine(File().c_str(), "A", "NEW"), row.result);
-  EXPECT_TRUE(plan_.fired);
-  NoFaults();
-  ExpectLeft("s.ini", row.file);
-  ExpectLeft("s.$$$", row.scratch);
+  RunFaultRow(GetParam(), "s.ini", "s.$$$",
+              [&] { return IniAddLine(File().c_str(), "A", "NEW"); });
 }
 
-INSTANTIATE_TEST_SUITE_P(Faults, AddLineFaults, ::testing::ValuesIn(kAddFaults),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Faults, AddLineFaults, ::testing::ValuesIn(kAddFaults), FaultRowName);
 
 }  // namespace

@@ -10,6 +10,8 @@
 namespace {
 
 using platform::FileOp;
+using profile_test::FaultRow;
+using profile_test::FaultRowName;
 using profile_test::ProfileTest;
 namespace fs = std::filesystem;
 
@@ -221,16 +223,6 @@ TEST_F(DeleteLine, ReadOnlyFileCannotBeReplaced) {
 }
 
 // Each failure through the fault seam, and what it leaves behind.
-struct FaultRow {
-  const char* name;
-  FileOp op;
-  int nth;
-  const char* before;
-  int result;
-  const char* file;     // the edited file afterwards; nullptr: gone
-  const char* scratch;  // the scratch file afterwards; nullptr: none
-};
-
 const FaultRow kFaultRows[] = {
     {"OpenFileFails", FileOp::kOpen, 1, "a\nb\n", 2, "a\nb\n", nullptr},
     {"CreateScratchFails", FileOp::kOpen, 2, "a\nb\n", 2, "a\nb\n", nullptr},
@@ -246,18 +238,10 @@ const FaultRow kFaultRows[] = {
 class DeleteLineFaults : public DeleteLine, public ::testing::WithParamInterface<FaultRow> {};
 
 TEST_P(DeleteLineFaults, LeavesOnDisk) {
-  const FaultRow& row = GetParam();
-  Put("f.ini", row.before);
-  FailNth(row.op, row.nth);
-  EXPECT_EQ(Delete("f.ini", "a\n", 0), row.result);
-  EXPECT_TRUE(plan_.fired);
-  NoFaults();
-  ExpectLeft("f.ini", row.file);
-  ExpectLeft("f.$$$", row.scratch);
+  RunFaultRow(GetParam(), "f.ini", "f.$$$", [&] { return Delete("f.ini", "a\n", 0); });
 }
 
-INSTANTIATE_TEST_SUITE_P(Faults, DeleteLineFaults, ::testing::ValuesIn(kFaultRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Faults, DeleteLineFaults, ::testing::ValuesIn(kFaultRows), FaultRowName);
 
 TEST_F(DeleteLine, ReadErrorWhileCopyingALongLineAgain) {
   // The kept long line is read again from its start: a failure there is a

@@ -9,6 +9,8 @@
 namespace {
 
 using platform::FileOp;
+using profile_test::FaultRow;
+using profile_test::FaultRowName;
 using profile_test::ProfileTest;
 namespace fs = std::filesystem;
 
@@ -181,16 +183,6 @@ TEST_F(KeyEdit, ReadOnlyFileGivesMinusOne) {
   EXPECT_EQ(Get("s.$$$"), "x\r\n");
 }
 
-struct FaultRow {
-  const char* name;
-  FileOp op;
-  int nth;
-  const char* before;
-  int result;
-  const char* file;     // nullptr: gone
-  const char* scratch;  // nullptr: none
-};
-
 // Over "[d]", "k=1", "x": the removal's rows; the replacement (new line
 // "k=2") writes one more line.
 const FaultRow kDeleteRows[] = {
@@ -204,26 +196,13 @@ const FaultRow kDeleteRows[] = {
     {"RenameFails", FileOp::kRename, 1, "[d]\nk=1\nx\n", -1, nullptr, "[d]\r\nx\r\n"},
 };
 
-class DeleteKeyFaults : public KeyEdit, public ::testing::WithParamInterface<FaultRow> {
- protected:
-  void Check(int result) {
-    const FaultRow& row = GetParam();
-    EXPECT_EQ(result, row.result);
-    EXPECT_TRUE(plan_.fired);
-    NoFaults();
-    ExpectLeft("s.ini", row.file);
-    ExpectLeft("s.$$$", row.scratch);
-  }
-};
+class DeleteKeyFaults : public KeyEdit, public ::testing::WithParamInterface<FaultRow> {};
 
 TEST_P(DeleteKeyFaults, LeavesOnDisk) {
-  Put("s.ini", GetParam().before);
-  FailNth(GetParam().op, GetParam().nth);
-  Check(DeleteKey("d", "k"));
+  RunFaultRow(GetParam(), "s.ini", "s.$$$", [&] { return DeleteKey("d", "k"); });
 }
 
-INSTANTIATE_TEST_SUITE_P(Faults, DeleteKeyFaults, ::testing::ValuesIn(kDeleteRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Faults, DeleteKeyFaults, ::testing::ValuesIn(kDeleteRows), FaultRowName);
 
 const FaultRow kReplaceRows[] = {
     {"OpenFails", FileOp::kOpen, 1, "[d]\nk=1\nx\n", 1, "[d]\nk=1\nx\n", nullptr},
@@ -240,13 +219,10 @@ const FaultRow kReplaceRows[] = {
 class ReplaceKeyFaults : public DeleteKeyFaults {};
 
 TEST_P(ReplaceKeyFaults, LeavesOnDisk) {
-  Put("s.ini", GetParam().before);
-  FailNth(GetParam().op, GetParam().nth);
-  Check(Replace("d", "k", "k=2"));
+  RunFaultRow(GetParam(), "s.ini", "s.$$$", [&] { return Replace("d", "k", "k=2"); });
 }
 
-INSTANTIATE_TEST_SUITE_P(Faults, ReplaceKeyFaults, ::testing::ValuesIn(kReplaceRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Faults, ReplaceKeyFaults, ::testing::ValuesIn(kReplaceRows), FaultRowName);
 
 }  // namespace
 

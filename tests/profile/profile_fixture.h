@@ -42,6 +42,21 @@ struct FaultPlan {
   }
 };
 
+// One failure through the fault seam, and what the edit leaves behind.
+struct FaultRow {
+  const char* name;
+  platform::FileOp op;
+  int nth;
+  const char* before;   // the edited file beforehand
+  int result;
+  const char* file;     // the edited file afterwards; nullptr: gone
+  const char* scratch;  // the scratch file afterwards; nullptr: none
+};
+
+inline std::string FaultRowName(const ::testing::TestParamInfo<FaultRow>& info) {
+  return info.param.name;
+}
+
 class ProfileTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -103,6 +118,19 @@ class ProfileTest : public ::testing::Test {
     platform::SetFaultHook(&FaultPlan::Hook, &plan_);
   }
   void NoFaults() { platform::SetFaultHook(nullptr, nullptr); }
+
+  // Runs one edit of `file` with the row's fault and checks what it left.
+  template <typename Edit>
+  void RunFaultRow(const FaultRow& row, const std::string& file, const std::string& scratch,
+                   Edit edit) {
+    Put(file, row.before);
+    FailNth(row.op, row.nth);
+    EXPECT_EQ(edit(), row.result);
+    EXPECT_TRUE(plan_.fired);
+    NoFaults();
+    ExpectLeft(file, row.file);
+    ExpectLeft(scratch, row.scratch);
+  }
 
   fs::path dir_;
   FaultPlan plan_;
