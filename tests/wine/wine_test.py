@@ -107,15 +107,7 @@ class Cases:
 
     def ok_no(self):
         with self.Session("ok-no") as session:
-            before = self.Prepare(session)
-            program = self.RunInWindows(session)
-            self.Confirm(session, program, "Return", "confirm.png")
-            self.Confirm(session, program, "n", "restart.png")
-            Check(Finish(program) == 0, "exit status after No is not 0")
-            # The files first: no later Wine call can have touched them.
-            expected = machine.Expected(before, restarted=False, programRunning=True)
-            CompareFiles(machine.ReadFiles(session.drive), expected, "files after OK, No")
-            CompareKeys(self.Keys(session), machine.KeysLeft(), "registry after OK, No")
+            self.UninstallWithoutRestart(session, photos=("confirm.png", "restart.png"))
 
     def win95(self):
         # Wine playing Windows 95: there its own RegDeleteKeyA takes the
@@ -123,14 +115,19 @@ class Cases:
         with self.Session("win95") as session:
             result = session.Wine("reg", "add", r"HKCU\Software\Wine", "/v", "Version", "/d", "win95", "/f")
             Check(result.returncode == 0, "could not make Wine play Windows 95")
-            before = self.Prepare(session)
-            program = self.RunInWindows(session)
-            self.Confirm(session, program, "Return")
-            self.Confirm(session, program, "n")
-            Check(Finish(program) == 0, "exit status after No is not 0")
-            expected = machine.Expected(before, restarted=False, programRunning=True)
-            CompareFiles(machine.ReadFiles(session.drive), expected, "files after OK, No")
-            CompareKeys(self.Keys(session), machine.KeysLeft(), "registry after OK, No")
+            self.UninstallWithoutRestart(session)
+
+    def UninstallWithoutRestart(self, session, photos=(None, None)):
+        """OK, then No: every phase has run and nothing waits for a restart."""
+        before = self.Prepare(session)
+        program = self.RunInWindows(session)
+        self.Confirm(session, program, "Return", photos[0])
+        self.Confirm(session, program, "n", photos[1])
+        Check(Finish(program) == 0, "exit status after No is not 0")
+        # The files first: no later Wine call can have touched them.
+        expected = machine.Expected(before, restarted=False, programRunning=True)
+        CompareFiles(machine.ReadFiles(session.drive), expected, "files after OK, No")
+        CompareKeys(self.Keys(session), machine.KeysLeft(), "registry after OK, No")
 
     def ok_yes(self):
         with self.Session("ok-yes") as session:
