@@ -2,8 +2,8 @@
 // printed, its exit status and every file left in the folder are compared
 // byte for byte.
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,9 @@ struct Result {
 };
 
 constexpr int kUsageStatus = 64;
+constexpr int kCannotRun = 127;
+constexpr uid_t kNobody = 65534;
+constexpr std::string_view kTryHelp = "Try 'profctl --help' for more information.\n";
 constexpr std::string_view kMachineVariable = "WIN95_MACHINE=";
 
 std::string ReadAll(const fs::path& path) {
@@ -75,9 +79,10 @@ class ProfctlTest : public ::testing::Test {
   }
 
   // Runs profctl in the folder with exactly these arguments (raw bytes, no
-  // shell), WIN95_MACHINE unset unless given.
-  Result Run(const Args& args, const std::string& machine = {},
-             const std::string& outPath = {}) const {
+  // shell), WIN95_MACHINE unset unless given. An unprivileged run drops root
+  // first, so that permissions count.
+  Result Run(const Args& args, const std::string& machine = {}, const std::string& outPath = {},
+             bool unprivileged = false) const {
     std::vector<std::string> strings{"profctl"};
     strings.insert(strings.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -97,26 +102,43 @@ class ProfctlTest : public ::testing::Test {
 
     std::string out = outPath.empty() ? (io_ / "out").string() : outPath;
     std::string err = (io_ / "err").string();
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addchdir_np(&actions, dir_.c_str());
-    pid_t pid = 0;
-    int spawned = posix_spawn(&pid, PROFCTL_PATH, &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
     Result result;
-    if (spawned != 0) {
-      ADD_FAILURE() << "cannot run " << PROFCTL_PATH;
+    pid_t pid = ::fork();
+    if (pid < 0) {
+      ADD_FAILURE() << "cannot fork";
       return result;
     }
+    if (pid == 0) RunChild(argv, envp, out, err, unprivileged);
     int wait = 0;
     ::waitpid(pid, &wait, 0);
     result.status = WIFEXITED(wait) ? WEXITSTATUS(wait) : 128 + WTERMSIG(wait);
     if (outPath.empty()) result.out = ReadAll(out);
     result.err = ReadAll(err);
+    if (result.status == kCannotRun) ADD_FAILURE() << "cannot run " << PROFCTL_PATH;
     return result;
+  }
+
+  // In the forked child: only plain system calls, then exec.
+  [[noreturn]] void RunChild(std::vector<char*>& argv, std::vector<char*>& envp,
+                             const std::string& out, const std::string& err,
+                             bool unprivileged) const {
+    int in = ::open("/dev/null", O_RDONLY);
+    int outFd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    int errFd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    bool ready = in >= 0 && outFd >= 0 && errFd >= 0 && ::dup2(in, 0) == 0 &&
+                 ::dup2(outFd, 1) == 1 && ::dup2(errFd, 2) == 2 && ::chdir(dir_.c_str()) == 0;
+    if (ready && unprivileged && ::geteuid() == 0) {
+      ready = ::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0;
+    }
+    if (ready) ::execve(PROFCTL_PATH, argv.data(), envp.data());
+    ::_exit(kCannotRun);
+  }
+
+  // Lets an unprivileged run reach the folder and write its output.
+  void OpenToEveryone() {
+    for (const fs::path& folder : {dir_, io_}) {
+      fs::permissions(folder, fs::perms::all, fs::perm_options::add);
+    }
   }
 
   Result Help() const { return Run({"--help"}); }
@@ -126,8 +148,9 @@ class ProfctlTest : public ::testing::Test {
 };
 
 // ---------------------------------------------------------------------------
-// Usage errors: message and usage on stderr, nothing on stdout, exit 64, and
-// the file named in the command line is never touched.
+// Usage errors: one line naming the problem and a pointer to --help on
+// stderr (never the whole usage), nothing on stdout, exit 64, and the file
+// named in the command line is never touched.
 
 struct UsageCase {
   const char* name;
@@ -141,12 +164,12 @@ class UsageErrorTest : public ProfctlTest, public ::testing::WithParamInterface<
 
 constexpr const char* kSample = "[d]\r\nk=1\r\n";
 
-TEST_P(UsageErrorTest, MessageAndUsageOnStderrExit64) {
+TEST_P(UsageErrorTest, OneLineAndPointerToHelpExit64) {
   Put("a.ini", kSample);
   Result result = Run(GetParam().args);
   EXPECT_EQ(result.status, kUsageStatus);
   EXPECT_EQ(result.out, "");
-  EXPECT_EQ(result.err, "profctl: " + GetParam().message + "\n\n" + Help().out);
+  EXPECT_EQ(result.err, "profctl: " + GetParam().message + "\n" + std::string(kTryHelp));
   EXPECT_EQ(Folder(), (Files{{"a.ini", kSample}}));
 }
 
@@ -163,17 +186,40 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         UsageCase{"NoArguments", {}, "missing subcommand"},
         UsageCase{"UnknownSubcommand", {"frob", "a.ini"}, "unknown subcommand 'frob'"},
-        UsageCase{"OptionInPlaceOfSubcommand", {"-s", "d"}, "unknown subcommand '-s'"},
+        UsageCase{"OptionInPlaceOfSubcommand", {"-s", "d"}, "missing subcommand before '-s'"},
+        UsageCase{"QuietBeforeSubcommand",
+                  {"-q", "get", "a.ini", "k"},
+                  "missing subcommand before '-q'"},
+        UsageCase{"VersionAsSubcommand", {"version"}, "unknown subcommand 'version'"},
         UsageCase{"UnknownOption", {"get", "-x", "a.ini", "k"}, "get: unknown option '-x'"},
+        // A single dash takes letters: -s with the value "ection".
         UsageCase{"SingleDashLongName",
                   {"delete-key", "-section", "d", "a.ini", "k"},
-                  "delete-key: unknown option '-section'"},
-        UsageCase{"GluedSectionValue",
-                  {"delete-key", "-sd", "a.ini", "k"},
-                  "delete-key: unknown option '-sd'"},
+                  "delete-key: unexpected argument 'k'"},
         UsageCase{"FileLooksLikeOption",
                   {"delete-key", "-a.ini", "k"},
-                  "delete-key: unknown option '-a.ini'"},
+                  "delete-key: unknown option '-a'"},
+        UsageCase{"UnknownLetterInCluster",
+                  {"get", "-qx", "a.ini", "k"},
+                  "get: unknown option '-x'"},
+        UsageCase{"UnknownLetterAfterLongOption",
+                  {"get", "--section=d", "-xq", "a.ini", "k"},
+                  "get: unknown option '-x'"},
+        UsageCase{"UnknownLongOption",
+                  {"get", "--sections", "d", "a.ini", "k"},
+                  "get: unknown option '--sections'"},
+        UsageCase{"UnknownLongOptionWithValue",
+                  {"get", "--colour=never", "a.ini", "k"},
+                  "get: unknown option '--colour'"},
+        UsageCase{"ValueForTrace",
+                  {"walk", "-s", "d", "--trace=1", "a.ini"},
+                  "walk: option '--trace' takes no value"},
+        UsageCase{"ValueForQuiet",
+                  {"get", "--quiet=yes", "a.ini", "k"},
+                  "get: option '--quiet' takes no value"},
+        UsageCase{"ValueForVersion",
+                  {"get", "--version=2", "a.ini", "k"},
+                  "get: option '--version' takes no value"},
         UsageCase{"SectionForDeleteLine",
                   {"delete-line", "-s", "d", "a.ini", "k=1"},
                   "delete-line: option '-s' does not apply here"},
@@ -191,11 +237,26 @@ INSTANTIATE_TEST_SUITE_P(
                   {"walk", "--trace", "-p", "0", "a.ini"},
                   "walk: missing -s SECTION"},
         UsageCase{"SectionWithoutName", {"get", "-s"}, "get: option '-s' needs SECTION"},
+        UsageCase{"ClusteredSectionWithoutName",
+                  {"get", "-qs"},
+                  "get: option '-s' needs SECTION"},
+        UsageCase{"LongSectionWithoutName",
+                  {"get", "--section"},
+                  "get: option '--section' needs SECTION"},
+        UsageCase{"AbbreviatedSectionWithoutName",
+                  {"get", "--sec"},
+                  "get: option '--section' needs SECTION"},
         UsageCase{
             "PositionWithoutValue", {"walk", "-s", "d", "-p"}, "walk: option '-p' needs POSITION"},
         UsageCase{"SectionTwice",
                   {"delete-key", "-s", "a", "--section", "b", "a.ini", "k"},
                   "delete-key: option '--section' given twice"},
+        UsageCase{"GluedSectionTwice",
+                  {"delete-key", "--section=a", "-sb", "a.ini", "k"},
+                  "delete-key: option '-s' given twice"},
+        UsageCase{"PositionTwice",
+                  {"walk", "-s", "d", "-p", "1", "-p", "2", "a.ini"},
+                  "walk: option '-p' given twice"},
         UsageCase{"MissingFile", {"delete-key"}, "delete-key: missing FILE"},
         UsageCase{"MissingKey", {"delete-key", "-s", "d", "a.ini"}, "delete-key: missing KEY"},
         UsageCase{"MissingPattern", {"delete-line", "a.ini"}, "delete-line: missing PATTERN"},
@@ -274,17 +335,54 @@ TEST_F(ProfctlTest, HelpPrintsUsageOnStdout) {
   }
 }
 
-TEST_F(ProfctlTest, HelpInOptionPlaceOfAnySubcommand) {
+// Every way of asking for the usage or the version answers on stdout, exit
+// 0, whatever follows, and touches nothing.
+TEST_F(ProfctlTest, HelpAndVersionInEveryPlace) {
   Put("a.ini", kSample);
-  std::string usage = Help().out;
-  for (const Args& args : {Args{"get", "--help"}, Args{"walk", "-s", "d", "--help", "a.ini"},
-                           Args{"delete-key", "--help", "a.ini", "k"}}) {
-    Result result = Run(args);
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.out, usage);
-    EXPECT_EQ(result.err, "");
+  const std::string usage = Help().out;
+  const std::string version = std::string("profctl ") + PROFCTL_VERSION + "\n";
+  struct Ask {
+    Args args;
+    const std::string& out;
+  };
+  for (const Ask& ask : {Ask{{"-h"}, usage}, Ask{{"help"}, usage}, Ask{{"help", "get"}, usage},
+                         Ask{{"get", "--help"}, usage}, Ask{{"get", "-h", "a.ini", "k"}, usage},
+                         Ask{{"walk", "-s", "d", "--help", "a.ini"}, usage},
+                         Ask{{"delete-key", "-qh", "a.ini", "k"}, usage},
+                         Ask{{"delete-key", "--he"}, usage}, Ask{{"--version"}, version},
+                         Ask{{"set", "--version", "a.ini", "k", "2"}, version},
+                         Ask{{"get", "-s", "d", "--version"}, version}}) {
+    Result result = Run(ask.args);
+    EXPECT_EQ(result.status, 0) << ask.args[0];
+    EXPECT_EQ(result.out, ask.out) << ask.args[0];
+    EXPECT_EQ(result.err, "") << ask.args[0];
   }
   EXPECT_EQ(Folder(), (Files{{"a.ini", kSample}}));
+}
+
+TEST_F(ProfctlTest, VersionIsThreeNumbers) {
+  Result result = Run({"--version"});
+  EXPECT_TRUE(std::regex_match(result.out, std::regex("profctl [0-9]+\\.[0-9]+\\.[0-9]+\n")))
+      << result.out;
+}
+
+// The section and quiet options in every spelling getopt_long knows.
+TEST_F(ProfctlTest, OptionSpellingsAgree) {
+  Put("a.ini", "[d]\r\nk=1\r\n[e]\r\nk=2\r\n");
+  for (const Args& args :
+       {Args{"get", "-s", "e", "a.ini", "k"}, Args{"get", "-se", "a.ini", "k"},
+        Args{"get", "--section", "e", "a.ini", "k"}, Args{"get", "--section=e", "a.ini", "k"},
+        Args{"get", "--sect=e", "a.ini", "k"}, Args{"get", "-qse", "a.ini", "k"},
+        Args{"get", "-q", "-s", "e", "--", "a.ini", "k"},
+        Args{"get", "--quiet", "-q", "--section=e", "a.ini", "k"}}) {
+    Result result = Run(args);
+    EXPECT_EQ(result.out, "2\n") << args[1];
+    EXPECT_EQ(result.status, 0) << args[1];
+  }
+  // An empty section name is a name: it matches the header [].
+  Put("b.ini", "k=0\r\n[]\r\nk=3\r\n");
+  EXPECT_EQ(Run({"get", "--section=", "b.ini", "k"}).out, "3\n");
+  EXPECT_EQ(Run({"get", "-s", "", "b.ini", "k"}).out, "3\n");
 }
 
 // ---------------------------------------------------------------------------
@@ -336,7 +434,13 @@ struct EditCase {
   Args args;  // they edit a.ini
   const char* out;
   std::string after;
+  std::string reason = {};  // the diagnostic after "profctl: a.ini: ", for a non-zero code
 };
+
+// The one line on stderr that says why, or nothing.
+std::string Diagnostic(const std::string& file, const std::string& reason) {
+  return reason.empty() ? "" : "profctl: " + file + ": " + reason + "\n";
+}
 
 void PrintTo(const EditCase& c, std::ostream* os) { *os << c.name; }
 
@@ -347,7 +451,7 @@ TEST_P(EditTest, PrintsCodeAndLeavesFile) {
   Result result = Run(GetParam().args);
   EXPECT_EQ(result.out, GetParam().out);
   EXPECT_EQ(result.status, result.out == "0\n" ? 0 : 1);
-  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(result.err, Diagnostic("a.ini", GetParam().reason));
   // Also proves that no scratch file stays behind.
   EXPECT_EQ(Folder(), (Files{{"a.ini", GetParam().after}}));
 }
@@ -385,7 +489,12 @@ INSTANTIATE_TEST_SUITE_P(
                  {"delete-line", "a.ini", " \t", "5"},
                  "0\n",
                  ""},
-        EditCase{"DeleteLineNoMatch", "a\r\n", {"delete-line", "a.ini", "b"}, "1\n", "a\r\n"},
+        EditCase{"DeleteLineNoMatch",
+                 "a\r\n",
+                 {"delete-line", "a.ini", "b"},
+                 "1\n",
+                 "a\r\n",
+                 "no line matches the pattern"},
         EditCase{"DeleteKeyInSection",
                  "[drivers]\r\nwave=a.drv\r\nWAVE = "
                  "a.drv\r\nwaveout=b.drv\r\n;wave=a.drv\r\n[other]\r\nwave=c.drv\r\n",
@@ -411,7 +520,8 @@ INSTANTIATE_TEST_SUITE_P(
                  kDrivers,
                  {"delete-key", "-s", "other", "a.ini", "wave"},
                  "1\n",
-                 kDrivers},
+                 kDrivers,
+                 "section other not found"},
         EditCase{"ReplaceKey",
                  kTwoSections,
                  {"replace-key", "-s", "A", "a.ini", "k", "k=new"},
@@ -431,7 +541,8 @@ INSTANTIATE_TEST_SUITE_P(
                  kTwoSections,
                  {"replace-key", "-s", "B", "a.ini", "x", "x=1"},
                  "1\n",
-                 kTwoSections},
+                 kTwoSections,
+                 "key x not found"},
         EditCase{"AddLineBeforeNextSection",
                  "[A]\r\nk=1\r\n[B]",
                  {"add-line", "-s", "A", "a.ini", "n=2"},
@@ -488,7 +599,8 @@ INSTANTIATE_TEST_SUITE_P(
                  kDrivers,
                  {"set", "-s", "drivers", "a.ini", "mixer"},
                  "1\n",
-                 kDrivers},
+                 kDrivers,
+                 "key mixer not found"},
         EditCase{"SetEmptyValue",
                  kDrivers,
                  {"set", "-s", "drivers", "a.ini", "midi", ""},
@@ -525,6 +637,7 @@ struct ReadCase {
   Args args;  // they read a.ini
   std::string out;
   int status;
+  std::string reason = {};  // for exit status 1
 };
 
 void PrintTo(const ReadCase& c, std::ostream* os) { *os << c.name; }
@@ -536,7 +649,7 @@ TEST_P(ReadTest, PrintsValue) {
   Result result = Run(GetParam().args);
   EXPECT_EQ(result.out, GetParam().out);
   EXPECT_EQ(result.status, GetParam().status);
-  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(result.err, Diagnostic("a.ini", GetParam().reason));
   EXPECT_EQ(Folder(), (Files{{"a.ini", GetParam().file}}));
 }
 
@@ -563,6 +676,37 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"GetNothingWithoutDefault",
                  "[s]\r\nPort=1\r\n",
                  {"get", "-s", "s", "a.ini", "Irq"},
+                 "",
+                 1,
+                 "key Irq not found"},
+        ReadCase{"GetNothingInMissingSection",
+                 "[s]\r\nIrq=1\r\n",
+                 {"get", "-s", "t", "a.ini", "Irq"},
+                 "",
+                 1,
+                 "section t not found"},
+        // The readers search the first section of the name only.
+        ReadCase{"GetNothingInFirstSection",
+                 "[s]\r\nDma=1\r\n[t]\r\n[s]\r\nIrq=1\r\n",
+                 {"get", "-s", "s", "a.ini", "Irq"},
+                 "",
+                 1,
+                 "key Irq not found"},
+        ReadCase{"GetNothingInWholeFile",
+                 "[s]\r\nIrq=1\r\n",
+                 {"get", "a.ini", "Dma"},
+                 "",
+                 1,
+                 "key Dma not found"},
+        ReadCase{"GetKeyWithoutValue",
+                 "[s]\r\nIrq=",
+                 {"get", "-s", "s", "a.ini", "Irq"},
+                 "",
+                 1,
+                 "key Irq has no value"},
+        ReadCase{"GetNothingQuietly",
+                 "[s]\r\n",
+                 {"get", "-q", "-s", "s", "a.ini", "Irq"},
                  "",
                  1},
         ReadCase{"GetEmptyDefault", "[s]\r\n", {"get", "-s", "s", "a.ini", "Irq", ""}, "\n", 0},
@@ -685,7 +829,7 @@ struct MissingCase {
   const char* name;
   Args args;  // they name missing.ini
   std::string out;
-  int status;
+  int status;  // 1 comes with "no such file" on stderr
 };
 
 void PrintTo(const MissingCase& c, std::ostream* os) { *os << c.name; }
@@ -696,7 +840,7 @@ TEST_P(MissingFileTest, CreatesNothing) {
   Result result = Run(GetParam().args);
   EXPECT_EQ(result.out, GetParam().out);
   EXPECT_EQ(result.status, GetParam().status);
-  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(result.err, GetParam().status == 1 ? "profctl: missing.ini: no such file\n" : "");
   EXPECT_EQ(Folder(), Files{});
 }
 
@@ -774,17 +918,6 @@ TEST_F(ProfctlTest, ValuesWrittenReadBack) {
 // Failures of the commit and unsafe names: the code the library returns is
 // what is printed, and the files are as the library leaves them.
 
-TEST_F(ProfctlTest, ReadOnlyFileReportsCommitFailure) {
-  Put("a.ini", kSample);
-  fs::permissions(dir_ / "a.ini",
-                  fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-  Result result = Run({"delete-key", "-s", "d", "a.ini", "k"});
-  EXPECT_EQ(result.out, "-1\n");
-  EXPECT_EQ(result.status, 1);
-  // The new text waits under the scratch name; the file is untouched.
-  EXPECT_EQ(Folder(), (Files{{"a.ini", kSample}, {"a.$$$", "[d]\r\n"}}));
-}
-
 TEST_F(ProfctlTest, StaleScratchFileIsReplaced) {
   Put("a.ini", kSample);
   Put("a.$$$", "left over");
@@ -793,15 +926,160 @@ TEST_F(ProfctlTest, StaleScratchFileIsReplaced) {
   EXPECT_EQ(Folder(), (Files{{"a.ini", "[d]\r\n"}}));
 }
 
-TEST_F(ProfctlTest, UnsafeNamesRefused) {
-  Put("a.$$$", kSample);
-  Put("noext", kSample);
-  EXPECT_EQ(Run({"delete-key", "a.$$$", "k"}).out, "1\n");
-  EXPECT_EQ(Run({"delete-line", "a.$$$", "k=1\n"}).out, "2\n");
-  EXPECT_EQ(Run({"delete-key", "noext", "k"}).out, "1\n");
-  EXPECT_EQ(Run({"delete-line", "noext", "k=1\n"}).out, "2\n");
-  EXPECT_EQ(Run({"set", "noext", "k", "2"}).out, "1\n");
-  EXPECT_EQ(Folder(), (Files{{"a.$$$", kSample}, {"noext", kSample}}));
+// ---------------------------------------------------------------------------
+// Failures: the code the library returns is printed, the files are as the
+// library leaves them, and one line on stderr says why.
+
+struct FailureCase {
+  const char* name;
+  Files before;
+  std::vector<std::string> folders;   // created empty
+  std::vector<std::string> readOnly;  // no write bit
+  Args args;
+  std::string out;
+  std::string file;  // as the diagnostic names it
+  std::string reason;
+  Files after;
+};
+
+void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
+
+class FailureTest : public ProfctlTest, public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(FailureTest, SaysWhyOnStderr) {
+  const FailureCase& c = GetParam();
+  for (const auto& [name, bytes] : c.before) Put(name, bytes);
+  for (const std::string& folder : c.folders) fs::create_directories(dir_ / folder);
+  for (const std::string& name : c.readOnly) {
+    fs::permissions(dir_ / name, fs::perms::owner_write | fs::perms::group_write |
+                                     fs::perms::others_write, fs::perm_options::remove);
+  }
+  Result result = Run(c.args);
+  EXPECT_EQ(result.out, c.out);
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, Diagnostic(c.file, c.reason));
+  EXPECT_EQ(Folder(), c.after);
+  // -q keeps everything else as it was and says nothing.
+  Args quiet = c.args;
+  quiet.insert(quiet.begin() + 1, "-q");
+  Result silent = Run(quiet);
+  EXPECT_EQ(silent.out, c.out);
+  EXPECT_EQ(silent.status, 1);
+  EXPECT_EQ(silent.err, "");
+}
+
+const std::string kReplaced = "the file could not be replaced and the new text is in a.$$$";
+const std::string kLongName = std::string(130, 'n') + ".ini";
+
+INSTANTIATE_TEST_SUITE_P(
+    Reasons, FailureTest,
+    ::testing::Values(
+        FailureCase{"ReadOnlyKeyRemoval", {{"a.ini", kSample}}, {}, {"a.ini"},
+                    {"delete-key", "-s", "d", "a.ini", "k"}, "-1\n", "a.ini", kReplaced,
+                    {{"a.ini", kSample}, {"a.$$$", "[d]\r\n"}}},
+        FailureCase{"ReadOnlyLineRemoval", {{"a.ini", kSample}}, {}, {"a.ini"},
+                    {"delete-line", "a.ini", "k=1", "1"}, "2\n", "a.ini", kReplaced,
+                    {{"a.ini", kSample}, {"a.$$$", "[d]\r\n"}}},
+        FailureCase{"ReadOnlySet", {{"a.ini", kSample}}, {}, {"a.ini"},
+                    {"set", "-s", "d", "a.ini", "k", "2"}, "-1\n", "a.ini", kReplaced,
+                    {{"a.ini", kSample}, {"a.$$$", "[d]\r\nk=2\r\n"}}},
+        FailureCase{"ReadOnlyAddition", {{"a.ini", kSample}}, {}, {"a.ini"},
+                    {"add-line", "a.ini", "x=1"}, "-1\n", "a.ini", kReplaced,
+                    {{"a.ini", kSample}, {"a.$$$", "[d]\r\nk=1\r\nx=1\r\n"}}},
+        // Nothing to change in a read-only file is not a failure to replace it.
+        FailureCase{"ReadOnlyNothingToRemove", {{"a.ini", kSample}}, {}, {"a.ini"},
+                    {"delete-key", "-s", "d", "a.ini", "j"}, "1\n", "a.ini", "key j not found",
+                    {{"a.ini", kSample}}},
+        FailureCase{"ScratchNameIsFolder", {{"a.ini", kSample}}, {"a.$$$"}, {},
+                    {"delete-key", "-s", "d", "a.ini", "k"}, "1\n", "a.ini",
+                    "the scratch file a.$$$ cannot be created", {{"a.ini", kSample}}},
+        FailureCase{"ScratchNameIsFolderForLineRemoval", {{"a.ini", kSample}}, {"a.$$$"}, {},
+                    {"delete-line", "a.ini", "k=1", "1"}, "2\n", "a.ini",
+                    "the scratch file a.$$$ cannot be created", {{"a.ini", kSample}}},
+        FailureCase{"FileIsFolder", {}, {"a.ini"}, {}, {"add-line", "a.ini", "x=1"}, "1\n",
+                    "a.ini", "not a regular file", {}},
+        FailureCase{"FileIsFolderForLineRemoval", {}, {"a.ini"}, {},
+                    {"delete-line", "a.ini", "x"}, "2\n", "a.ini", "not a regular file", {}},
+        FailureCase{"FolderOnTheWayMissing", {}, {}, {}, {"set", "no/a.ini", "k", "v"}, "1\n",
+                    "no/a.ini", "no such file", {}},
+        FailureCase{"NameWithoutDot", {{"noext", kSample}}, {}, {},
+                    {"delete-key", "noext", "k"}, "1\n", "noext", "the name has no '.'",
+                    {{"noext", kSample}}},
+        FailureCase{"NameWithoutDotForLineRemoval", {{"noext", kSample}}, {}, {},
+                    {"delete-line", "noext", "k=1\n"}, "2\n", "noext", "the name has no '.'",
+                    {{"noext", kSample}}},
+        FailureCase{"NameWithoutDotForSet", {{"noext", kSample}}, {}, {},
+                    {"set", "noext", "k", "2"}, "1\n", "noext", "the name has no '.'",
+                    {{"noext", kSample}}},
+        FailureCase{"ScratchNameItself", {{"a.$$$", kSample}}, {}, {},
+                    {"delete-key", "a.$$$", "k"}, "1\n", "a.$$$",
+                    "the name is a scratch name (.$$$)", {{"a.$$$", kSample}}},
+        FailureCase{"ScratchNameItselfForLineRemoval", {{"a.$$$", kSample}}, {}, {},
+                    {"delete-line", "a.$$$", "k=1\n"}, "2\n", "a.$$$",
+                    "the name is a scratch name (.$$$)", {{"a.$$$", kSample}}},
+        // 130 + 4 bytes and a NUL fit line removal's 200 bytes, not the 128 of the others.
+        FailureCase{"ScratchNameTooLong", {{kLongName, kSample}}, {}, {},
+                    {"delete-key", kLongName, "k"}, "1\n", kLongName,
+                    "its scratch name is too long", {{kLongName, kSample}}},
+        FailureCase{"ScratchNameFitsLineRemoval", {{kLongName, kSample}}, {}, {},
+                    {"delete-line", kLongName, "x"}, "1\n", kLongName,
+                    "no line matches the pattern", {{kLongName, kSample}}},
+        FailureCase{"SetLineTooLong", {{"a.ini", kSample}}, {}, {},
+                    {"set", "a.ini", std::string(100, 'k'), std::string(27, 'v')}, "1\n", "a.ini",
+                    "the line to write is longer than 127 bytes", {{"a.ini", kSample}}},
+        FailureCase{"AddIntLineTooLong", {{"a.ini", kSample}}, {}, {},
+                    {"add-int", "a.ini", std::string(116, 'k'), "-2147483648"}, "1\n", "a.ini",
+                    "the line to write is longer than 127 bytes", {{"a.ini", kSample}}},
+        FailureCase{"SetHexLineTooLong", {{"a.ini", kSample}}, {}, {},
+                    {"set-hex", "a.ini", std::string(121, 'k'), "1"}, "1\n", "a.ini",
+                    "the line to write is longer than 127 bytes", {{"a.ini", kSample}}},
+        // Control bytes in a name cannot break the diagnostic's line.
+        FailureCase{"ControlBytesShown", {{"a.ini", kSample}}, {}, {},
+                    {"delete-key", "-s", "d\n\x1b", "a.ini", "k"}, "1\n", "a.ini",
+                    "section d\\x0A\\x1B not found", {{"a.ini", kSample}}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The longest lines that still fit are written: the limit is exact.
+TEST_F(ProfctlTest, LongestComposedLinesFit) {
+  Put("a.ini", "");
+  EXPECT_EQ(Run({"set", "a.ini", std::string(100, 'k'), std::string(26, 'v')}).out, "0\n");
+  EXPECT_EQ(Run({"add-int", "a.ini", std::string(115, 'i'), "-2147483648"}).out, "0\n");
+  EXPECT_EQ(Run({"set-hex", "a.ini", std::string(120, 'h'), "1"}).out, "0\n");
+  EXPECT_EQ(Folder(), (Files{{"a.ini", std::string(100, 'k') + "=" + std::string(26, 'v') +
+                                           "\r\n" + std::string(115, 'i') + "=-2147483648\r\n" +
+                                           std::string(120, 'h') + "=0x0001\r\n"}}));
+}
+
+// Permissions count only for a user without root's privileges, so these run
+// as nobody when the tests run as root.
+TEST_F(ProfctlTest, PermissionDeniedIsSaid) {
+  OpenToEveryone();
+  Put("secret.ini", kSample);
+  fs::permissions(dir_ / "secret.ini", fs::perms::owner_write);
+  Put("locked/a.ini", kSample);
+  fs::permissions(dir_ / "locked/a.ini", fs::perms::all);
+  fs::permissions(dir_ / "locked", fs::perms::owner_all | fs::perms::others_read |
+                                       fs::perms::others_exec | fs::perms::group_read |
+                                       fs::perms::group_exec);
+  if (::geteuid() != 0) fs::permissions(dir_ / "locked", fs::perms::owner_write, fs::perm_options::remove);
+  struct Denied {
+    Args args;
+    std::string out;
+    std::string file;
+  };
+  for (const Denied& d : {Denied{{"get", "secret.ini", "k"}, "", "secret.ini"},
+                          Denied{{"delete-key", "secret.ini", "k"}, "1\n", "secret.ini"},
+                          Denied{{"delete-line", "secret.ini", "k=1", "1"}, "2\n", "secret.ini"},
+                          Denied{{"delete-key", "locked/a.ini", "k"}, "1\n", "locked/a.ini"},
+                          Denied{{"set", "locked/a.ini", "k", "2"}, "1\n", "locked/a.ini"}}) {
+    Result result = Run(d.args, {}, {}, true);
+    EXPECT_EQ(result.out, d.out) << d.args[0] << " " << d.file;
+    EXPECT_EQ(result.status, 1) << d.args[0] << " " << d.file;
+    EXPECT_EQ(result.err, Diagnostic(d.file, "permission denied")) << d.args[0];
+  }
+  fs::permissions(dir_ / "secret.ini", fs::perms::owner_read, fs::perm_options::add);
+  fs::permissions(dir_ / "locked", fs::perms::owner_write, fs::perm_options::add);
+  EXPECT_EQ(Folder(), (Files{{"secret.ini", kSample}, {"locked/a.ini", kSample}}));
 }
 
 // ---------------------------------------------------------------------------
@@ -817,6 +1095,32 @@ TEST_F(ProfctlTest, DrivePathsLieInMachineFolder) {
   // Without a machine folder a drive path names no file.
   Result outside = Run({"get", "-s", "drivers", "C:\\WINDOWS\\system.ini", "midi", "none"});
   EXPECT_EQ(outside.out, "none\n");
+  EXPECT_EQ(Run({"get", "C:\\WINDOWS\\system.ini", "midi"}).err,
+            "profctl: C:\\WINDOWS\\system.ini: no such file\n");
+}
+
+TEST_F(ProfctlTest, DrivePathDiagnostics) {
+  Put("m/c/windows/system.ini", "[drivers]\r\nmidi=b.drv\r\n");
+  Put("outside.ini", "[drivers]\r\nmidi=x.drv\r\n");
+  fs::create_symlink(dir_ / "outside.ini", dir_ / "m/c/windows/link.ini");
+  std::string machine = (dir_ / "m").string();
+  struct Said {
+    Args args;
+    std::string err;
+  };
+  for (const Said& said :
+       {Said{{"get", "C:\\WINDOWS\\SYSTEM.INI", "wave"},
+             "profctl: C:\\WINDOWS\\SYSTEM.INI: key wave not found\n"},
+        Said{{"delete-key", "c:/windows/win.ini", "wave"},
+             "profctl: c:/windows/win.ini: no such file\n"},
+        Said{{"delete-key", "D:\\x.ini", "wave"}, "profctl: D:\\x.ini: no such file\n"},
+        Said{{"get", "C:\\WINDOWS\\link.ini", "midi"},
+             "profctl: C:\\WINDOWS\\link.ini: refused in the machine folder (a link, or a "
+             "name no FAT disk holds)\n"}}) {
+    Result result = Run(said.args, machine);
+    EXPECT_EQ(result.err, said.err);
+    EXPECT_EQ(result.status, 1);
+  }
 }
 
 TEST_F(ProfctlTest, OutputThatCannotBeWrittenIsAnError) {

@@ -76,6 +76,30 @@ CASES = [
     ("walk, big file", ["walk", "-s", "s9000", "--trace", "big.ini"]),
     ("usage: bad number", ["add-int", "-s", "sb", "sb.ini", "irq", "12abc"]),
     ("usage: unknown subcommand", ["frobnicate", "sb.ini"]),
+    # Options as getopt_long reads them, in both C libraries.
+    ("section glued", ["get", "-ssb", "sb.ini", "irq"]),
+    ("section with =", ["get", "--section=sb", "sb.ini", "irq"]),
+    ("section abbreviated", ["get", "--sec", "sb", "sb.ini", "irq"]),
+    ("quiet in a cluster", ["get", "-qssb", "sb.ini", "dma"]),
+    ("a lone dash is a file", ["get", "-", "k", "d"]),
+    ("options end at the first operand", ["get", "sb.ini", "missing", "-s"]),
+    ("help", ["help"]),
+    ("help after the subcommand", ["walk", "-h"]),
+    ("version", ["--version"]),
+    ("usage: unknown letter", ["get", "-qx", "sb.ini", "irq"]),
+    ("usage: unknown long option", ["get", "--colour=never", "sb.ini", "irq"]),
+    ("usage: flag given a value", ["walk", "-s", "sb", "--trace=1", "sb.ini"]),
+    ("usage: missing value", ["get", "--section"]),
+    ("usage: section twice", ["get", "-s", "a", "--section=b", "sb.ini", "k"]),
+    ("usage: option before the subcommand", ["-q", "get", "sb.ini", "irq"]),
+    # The diagnostic line of exit status 1.
+    ("why: section not found", ["delete-key", "-s", "nosuch", "system.ini", "wave"]),
+    ("why: key not found", ["get", "-s", "sb", "sb.ini", "nokey"]),
+    ("why: no line matches", ["delete-line", "config.sys", "nothing", "0"]),
+    ("why: scratch name", ["delete-key", "system.$$$", "wave"]),
+    ("why: line too long", ["set", "sb.ini", "k" * 100, "v" * 27]),
+    ("why: quiet", ["delete-key", "-q", "-s", "nosuch", "system.ini", "wave"]),
+    ("why: folder as file", ["get", "sub.ini", "k"]),
 ]
 
 # Cases that need more than FILES: (name, arguments, extra files, read-only files).
@@ -98,12 +122,13 @@ def Fill(folder, extra, readOnly):
     folder.mkdir(parents=True)
     for name, data in {**FILES, **extra}.items():
         (folder / name).write_bytes(data)
+    (folder / "sub.ini").mkdir()
     for name in readOnly:
         (folder / name).chmod(0o444)
 
 
 def Contents(folder):
-    return {path.name: path.read_bytes() for path in sorted(folder.iterdir())}
+    return {path.name: path.read_bytes() for path in sorted(folder.iterdir()) if path.is_file()}
 
 
 def Outcome(result, folder):

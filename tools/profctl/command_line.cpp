@@ -1,42 +1,77 @@
 #include "tools/profctl/command_line.h"
 
+#include <getopt.h>
+
 #include <utility>
 
 namespace profctl {
 namespace {
 
+// getopt_long's answers for the options without a short form: above every byte.
+constexpr int kTraceCode = 0x100;
+constexpr int kVersionCode = 0x101;
+
 struct OptionSpec {
   OptionBit bit;
-  std::string_view shortName;  // empty: no short form
-  std::string_view longName;   // empty: no long form
+  int code;                    // the short option's letter, or one of the codes above
+  const char* longName;        // without "--"; null: no long form
   std::string_view valueName;  // empty: a flag
   bool numeric;
 };
 
 constexpr std::array kOptionSpecs{
-    OptionSpec{kSectionOption, "-s", "--section", "SECTION", false},
-    OptionSpec{kWalkOptionsOption, "-o", "", "OPTIONS", true},
-    OptionSpec{kPositionOption, "-p", "", "POSITION", true},
-    OptionSpec{kTraceOption, "", "--trace", "", false},
+    OptionSpec{kSectionOption, 's', "section", "SECTION", false},
+    OptionSpec{kWalkOptionsOption, 'o', nullptr, "OPTIONS", true},
+    OptionSpec{kPositionOption, 'p', nullptr, "POSITION", true},
+    OptionSpec{kTraceOption, kTraceCode, "trace", "", false},
+    OptionSpec{kQuietOption, 'q', "quiet", "", false},
+    OptionSpec{kHelpOption, 'h', "help", "", false},
+    OptionSpec{kVersionOption, kVersionCode, "version", "", false},
 };
 
-constexpr std::string_view kEndOfOptions = "--";
+constexpr bool HasShortForm(const OptionSpec& spec) { return spec.code < kTraceCode; }
+
+// '+': the options end at the first operand, nothing is reordered (glibc
+// would otherwise permute); ':': a missing value is told from an unknown option.
+constexpr auto kShortOptions = [] {
+  std::array<char, 3 + 2 * kOptionSpecs.size()> text{};
+  std::size_t length = 0;
+  text[length++] = '+';
+  text[length++] = ':';
+  for (const OptionSpec& spec : kOptionSpecs) {
+    if (!HasShortForm(spec)) continue;
+    text[length++] = static_cast<char>(spec.code);
+    if (!spec.valueName.empty()) text[length++] = ':';
+  }
+  return text;
+}();
+
+constexpr auto kLongOptions = [] {
+  std::array<option, kOptionSpecs.size() + 1> table{};  // ends with an empty entry
+  std::size_t length = 0;
+  for (const OptionSpec& spec : kOptionSpecs) {
+    if (spec.longName == nullptr) continue;
+    table[length++] = option{spec.longName, spec.valueName.empty() ? no_argument : required_argument,
+                             nullptr, spec.code};
+  }
+  return table;
+}();
+
 constexpr std::uint64_t kUnsignedLimit = 0xFFFFFFFFu;
 constexpr std::uint64_t kNegativeLimit = 0x80000000u;
 
-const OptionSpec* FindOption(std::string_view arg) {
-  for (const OptionSpec& option : kOptionSpecs) {
-    if ((!option.shortName.empty() && arg == option.shortName) ||
-        (!option.longName.empty() && arg == option.longName)) {
-      return &option;
-    }
+const OptionSpec* FindOption(int code) {
+  for (const OptionSpec& spec : kOptionSpecs) {
+    if (spec.code == code) return &spec;
   }
   return nullptr;
 }
 
-// An argument in option place is an option when it starts with '-'; a lone
-// "-" is an ordinary argument, as it is everywhere else.
-bool LooksLikeOption(std::string_view arg) { return arg.size() > 1 && arg[0] == '-'; }
+// The option as the user would write it: the long form when that was used.
+std::string Typed(const OptionSpec& spec, bool asLong) {
+  if (asLong || !HasShortForm(spec)) return "--" + std::string(spec.longName);
+  return {'-', static_cast<char>(spec.code)};
+}
 
 constexpr int kNotADigit = 16;  // above every base in use
 
@@ -57,28 +92,39 @@ std::string NotANumber(std::string_view what, std::string_view text) {
 
 ParseResult Refuse(std::string message) { return {ParseStatus::kUsageError, std::move(message)}; }
 
-ParseResult StoreOption(const OptionSpec& option, std::string_view typed, const char* value,
+// What getopt_long refused. The argument it last stepped over is the
+// option's own only where that is certain: an unknown long option, or one
+// that misses its value (which only the last argument can).
+std::string OptionError(std::span<char* const> args) {
+  std::string_view last = optind > 0 && static_cast<std::size_t>(optind) <= args.size()
+                              ? std::string_view(args[optind - 1])
+                              : std::string_view();
+  const OptionSpec* spec = FindOption(optopt);
+  if (spec == nullptr) {
+    if (optopt == 0) return "unknown option '" + std::string(last.substr(0, last.find('='))) + "'";
+    return "unknown option '" + std::string{'-', static_cast<char>(optopt)} + "'";
+  }
+  // Only a long form can be handed a value (--trace=x).
+  if (spec->valueName.empty()) return "option '" + Typed(*spec, true) + "' takes no value";
+  return "option '" + Typed(*spec, last.starts_with("--")) + "' needs " +
+         std::string(spec->valueName);
+}
+
+ParseResult StoreOption(const OptionSpec& spec, const std::string& typed, const char* value,
                         Arguments& out) {
   std::uint32_t number = 0;
-  if (option.numeric) {
+  if (spec.numeric) {
     std::optional<std::uint32_t> parsed = ParseNumber(value);
-    if (!parsed)
-      return Refuse(NotANumber(std::string(typed) + " " + std::string(option.valueName), value));
+    if (!parsed) return Refuse(NotANumber(typed + " " + std::string(spec.valueName), value));
     number = *parsed;
   }
-  switch (option.bit) {
-    case kSectionOption:
-      out.section = value;
-      break;
-    case kWalkOptionsOption:
-      out.walkOptions = number;
-      break;
-    case kPositionOption:
-      out.position = number;
-      break;
-    case kTraceOption:
-      out.trace = true;
-      break;
+  switch (spec.bit) {
+    case kSectionOption: out.section = value; break;
+    case kWalkOptionsOption: out.walkOptions = number; break;
+    case kPositionOption: out.position = number; break;
+    case kTraceOption: out.trace = true; break;
+    case kQuietOption: out.quiet = true; break;
+    default: break;
   }
   return {};
 }
@@ -135,35 +181,31 @@ std::optional<std::uint32_t> ParseNumber(std::string_view text) {
 
 ParseResult ParseArguments(const Shape& shape, std::span<char* const> args, Arguments& out) {
   unsigned seen = 0;
-  std::size_t next = 0;
-  while (next < args.size()) {
-    std::string_view arg = args[next];
-    if (arg == kEndOfOptions) {
-      ++next;
-      break;
+  opterr = 0;  // the refusals below say it in our words
+  optind = 0;  // a fresh scan, on glibc and MinGW-w64 alike
+  for (;;) {
+    int longIndex = -1;
+    int code = getopt_long(static_cast<int>(args.size()), args.data(), kShortOptions.data(),
+                           kLongOptions.data(), &longIndex);
+    if (code == -1) break;
+    const OptionSpec* spec = code == '?' || code == ':' ? nullptr : FindOption(code);
+    if (spec == nullptr) return Refuse(OptionError(args));
+    if (spec->bit == kHelpOption) return {ParseStatus::kHelp, {}};
+    if (spec->bit == kVersionOption) return {ParseStatus::kVersion, {}};
+    std::string typed = Typed(*spec, longIndex >= 0);
+    if (((shape.options | kCommonOptions) & spec->bit) == 0) {
+      return Refuse("option '" + typed + "' does not apply here");
     }
-    if (arg == kHelpOption) return {ParseStatus::kHelp, {}};
-    if (!LooksLikeOption(arg)) break;
-    const OptionSpec* option = FindOption(arg);
-    if (option == nullptr) return Refuse("unknown option '" + std::string(arg) + "'");
-    if ((shape.options & option->bit) == 0) {
-      return Refuse("option '" + std::string(arg) + "' does not apply here");
+    // A flag may be repeated; a second value would silently win.
+    if (!spec->valueName.empty() && (seen & spec->bit) != 0) {
+      return Refuse("option '" + typed + "' given twice");
     }
-    if ((seen & option->bit) != 0) return Refuse("option '" + std::string(arg) + "' given twice");
-    seen |= option->bit;
-    const char* value = nullptr;
-    if (!option->valueName.empty()) {
-      if (next + 1 >= args.size()) {
-        return Refuse("option '" + std::string(arg) + "' needs " + std::string(option->valueName));
-      }
-      value = args[++next];
-    }
-    ParseResult stored = StoreOption(*option, arg, value, out);
+    seen |= spec->bit;
+    ParseResult stored = StoreOption(*spec, typed, optarg, out);
     if (stored.status != ParseStatus::kOk) return stored;
-    ++next;
   }
   if (shape.sectionRequired && out.section == nullptr) return Refuse("missing -s SECTION");
-  return StoreOperands(shape, args.subspan(next), out);
+  return StoreOperands(shape, args.subspan(static_cast<std::size_t>(optind)), out);
 }
 
 std::string Synopsis(const Shape& shape) {
@@ -172,11 +214,11 @@ std::string Synopsis(const Shape& shape) {
     if (!synopsis.empty()) synopsis += ' ';
     synopsis += part;
   };
-  for (const OptionSpec& option : kOptionSpecs) {
-    if ((shape.options & option.bit) == 0) continue;
-    std::string form(option.shortName.empty() ? option.longName : option.shortName);
-    if (!option.valueName.empty()) (form += ' ') += option.valueName;
-    bool required = option.bit == kSectionOption && shape.sectionRequired;
+  for (const OptionSpec& spec : kOptionSpecs) {
+    if ((shape.options & spec.bit) == 0) continue;
+    std::string form = Typed(spec, false);
+    if (!spec.valueName.empty()) (form += ' ') += spec.valueName;
+    bool required = spec.bit == kSectionOption && shape.sectionRequired;
     append(required ? form : "[" + form + "]");
   }
   for (const Operand& operand : shape.operands) {

@@ -16,11 +16,17 @@ namespace profctl {
 
 // Options, as bits of a subcommand's accepted set.
 enum OptionBit : unsigned {
-  kSectionOption = 1,      // -s NAME, --section NAME
+  kSectionOption = 1,      // -s NAME, -sNAME, --section NAME, --section=NAME
   kWalkOptionsOption = 2,  // -o OPTIONS
   kPositionOption = 4,     // -p POSITION
   kTraceOption = 8,        // --trace
+  kQuietOption = 16,       // -q, --quiet
+  kHelpOption = 32,        // -h, --help
+  kVersionOption = 64,     // --version
 };
+
+// Every subcommand takes these.
+inline constexpr unsigned kCommonOptions = kQuietOption | kHelpOption | kVersionOption;
 
 enum class OperandKind { kText, kNumber };
 
@@ -31,10 +37,9 @@ struct Operand {
 };
 
 inline constexpr std::size_t kMaxOperands = 3;
-inline constexpr std::string_view kHelpOption = "--help";
 
 struct Shape {
-  unsigned options = 0;  // the OptionBit set the subcommand accepts
+  unsigned options = 0;  // the OptionBit set the subcommand accepts beyond kCommonOptions
   bool sectionRequired = false;
   std::array<Operand, kMaxOperands> operands{};
 };
@@ -45,12 +50,13 @@ struct Arguments {
   std::uint32_t walkOptions = 0;
   std::uint32_t position = 0;
   bool trace = false;
+  bool quiet = false;
   // An operand not given is a null text; numbers are 32-bit patterns.
   std::array<const char*, kMaxOperands> text{};
   std::array<std::uint32_t, kMaxOperands> number{};
 };
 
-enum class ParseStatus { kOk, kHelp, kUsageError };
+enum class ParseStatus { kOk, kHelp, kVersion, kUsageError };
 
 struct ParseResult {
   ParseStatus status = ParseStatus::kOk;
@@ -61,7 +67,9 @@ struct ParseResult {
 // bits signed or unsigned, as its 32-bit pattern; nothing else.
 std::optional<std::uint32_t> ParseNumber(std::string_view text);
 
-// Checks the arguments that follow the subcommand's name against its shape.
+// Checks a subcommand's command line against its shape: args[0] is the
+// subcommand's name, the options follow it and end at the first operand or
+// at "--". Uses getopt_long, so it runs once per process.
 ParseResult ParseArguments(const Shape& shape, std::span<char* const> args, Arguments& out);
 
 // The synopsis of a subcommand's arguments, as the usage shows it.

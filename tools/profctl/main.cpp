@@ -3,12 +3,14 @@
 #include <array>
 #include <cinttypes>
 #include <cstdio>
+#include <cstring>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "profile/profile.h"
 #include "tools/profctl/command_line.h"
+#include "tools/profctl/diagnosis.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -24,7 +26,11 @@ constexpr int kExitUsage = 64;   // EX_USAGE
 constexpr int kExitOutput = 74;  // EX_IOERR: the output could not be written
 
 constexpr std::string_view kProgram = "profctl";
+constexpr std::string_view kVersion = CPUNINST_VERSION;
 constexpr std::string_view kLineEnd = "\n";
+constexpr std::string_view kTryHelp = "Try 'profctl --help' for more information.\n";
+constexpr std::array<std::string_view, 3> kHelpWords = {"help", "-h", "--help"};
+constexpr std::string_view kVersionWord = "--version";
 
 #ifdef _WIN32
 // The console runtime would turn every "\n" into CR LF; the output must be
@@ -50,7 +56,8 @@ void PutLine(std::string_view text) {
 }
 
 // A rewriting operation's result code, and the exit status it means.
-int ReportCode(int code) {
+int ReportCode(Call& call, int code) {
+  call.code = code;
   std::printf("%d", code);
   PutText(kLineEnd);
   return code == 0 ? kExitOk : kExitNotDone;
@@ -61,54 +68,82 @@ constexpr std::size_t kFile = 0;
 constexpr std::size_t kSecond = 1;  // KEY, PATTERN, LINE or DEFAULT
 constexpr std::size_t kThird = 2;   // LINE, VALUE, OPTIONS or DEFAULT
 
+// How the composing operations write a number into KEY=VALUE.
+constexpr const char* kHexFormat = "0x%04X";
+constexpr const char* kIntFormat = "%d";
+constexpr const char* kUnsignedFormat = "%u";
+
 std::int32_t Signed(std::uint32_t pattern) { return static_cast<std::int32_t>(pattern); }
 
-int RunDeleteLine(const Arguments& a) {
+// The length of the line KEY=VALUE an operation composes; the library
+// refuses one that would not fit its line buffer.
+std::size_t Composed(const char* key, std::size_t valueLength) {
+  return std::strlen(key) + 1 + valueLength;
+}
+
+template <typename Number>
+std::size_t Composed(const char* key, const char* format, Number value) {
+  return Composed(key, static_cast<std::size_t>(std::snprintf(nullptr, 0, format, value)));
+}
+
+int RunDeleteLine(const Arguments& a, Call& call) {
   // The library normalises the pattern in place.
   std::string pattern(a.text[kSecond]);
-  return ReportCode(FileDeleteLine(a.text[kFile], pattern.data(), Signed(a.number[kThird])));
+  return ReportCode(call, FileDeleteLine(a.text[kFile], pattern.data(), Signed(a.number[kThird])));
 }
 
-int RunDeleteKey(const Arguments& a) {
-  return ReportCode(IniDeleteKey(a.text[kFile], a.section, a.text[kSecond]));
+int RunDeleteKey(const Arguments& a, Call& call) {
+  return ReportCode(call, IniDeleteKey(a.text[kFile], a.section, a.text[kSecond]));
 }
 
-int RunReplaceKey(const Arguments& a) {
-  return ReportCode(IniReplaceKey(a.text[kFile], a.section, a.text[kSecond], a.text[kThird]));
+int RunReplaceKey(const Arguments& a, Call& call) {
+  return ReportCode(call, IniReplaceKey(a.text[kFile], a.section, a.text[kSecond], a.text[kThird]));
 }
 
-int RunAddLine(const Arguments& a) {
-  return ReportCode(IniAddLine(a.text[kFile], a.section, a.text[kSecond]));
+int RunAddLine(const Arguments& a, Call& call) {
+  return ReportCode(call, IniAddLine(a.text[kFile], a.section, a.text[kSecond]));
 }
 
-int RunAddHex(const Arguments& a) {
-  return ReportCode(IniAddHex(a.text[kFile], a.section, a.text[kSecond], Signed(a.number[kThird])));
+int RunAddHex(const Arguments& a, Call& call) {
+  call.composedLength = Composed(a.text[kSecond], kHexFormat, a.number[kThird]);
+  return ReportCode(call,
+                    IniAddHex(a.text[kFile], a.section, a.text[kSecond], Signed(a.number[kThird])));
 }
 
-int RunAddInt(const Arguments& a) {
-  return ReportCode(IniAddInt(a.text[kFile], a.section, a.text[kSecond], Signed(a.number[kThird])));
+int RunAddInt(const Arguments& a, Call& call) {
+  call.composedLength = Composed(a.text[kSecond], kIntFormat, Signed(a.number[kThird]));
+  return ReportCode(call,
+                    IniAddInt(a.text[kFile], a.section, a.text[kSecond], Signed(a.number[kThird])));
 }
 
-int RunSet(const Arguments& a) {
-  return ReportCode(IniSetString(a.text[kFile], a.section, a.text[kSecond], a.text[kThird]));
+int RunSet(const Arguments& a, Call& call) {
+  if (a.text[kThird] == nullptr) {
+    call.edit = Edit::kKeyEdit;  // a removal: it may find nothing to remove
+  } else {
+    call.composedLength = Composed(a.text[kSecond], std::strlen(a.text[kThird]));
+  }
+  return ReportCode(call, IniSetString(a.text[kFile], a.section, a.text[kSecond], a.text[kThird]));
 }
 
-int RunSetUnsigned(const Arguments& a) {
-  return ReportCode(IniSetUnsigned(a.text[kFile], a.section, a.text[kSecond], a.number[kThird]));
+int RunSetUnsigned(const Arguments& a, Call& call) {
+  call.composedLength = Composed(a.text[kSecond], kUnsignedFormat, a.number[kThird]);
+  return ReportCode(call,
+                    IniSetUnsigned(a.text[kFile], a.section, a.text[kSecond], a.number[kThird]));
 }
 
-int RunSetHex(const Arguments& a) {
-  return ReportCode(IniSetHex(a.text[kFile], a.section, a.text[kSecond], a.number[kThird]));
+int RunSetHex(const Arguments& a, Call& call) {
+  call.composedLength = Composed(a.text[kSecond], kHexFormat, a.number[kThird]);
+  return ReportCode(call, IniSetHex(a.text[kFile], a.section, a.text[kSecond], a.number[kThird]));
 }
 
-int RunGet(const Arguments& a) {
+int RunGet(const Arguments& a, Call&) {
   const char* value = IniGetString(a.text[kFile], a.section, a.text[kSecond], a.text[kThird]);
   if (value == nullptr) return kExitNotDone;
   PutLine(value);
   return kExitOk;
 }
 
-int RunGetHex(const Arguments& a) {
+int RunGetHex(const Arguments& a, Call&) {
   std::int32_t value =
       IniGetHex(a.text[kFile], a.section, a.text[kSecond], Signed(a.number[kThird]));
   std::printf("0x%04" PRIX32, static_cast<std::uint32_t>(value));
@@ -116,14 +151,14 @@ int RunGetHex(const Arguments& a) {
   return kExitOk;
 }
 
-int RunGetUnsigned(const Arguments& a) {
+int RunGetUnsigned(const Arguments& a, Call&) {
   std::printf("%" PRIu32,
               IniGetUnsigned(a.text[kFile], a.section, a.text[kSecond], a.number[kThird]));
   PutText(kLineEnd);
   return kExitOk;
 }
 
-int RunLastSection(const Arguments& a) {
+int RunLastSection(const Arguments& a, Call&) {
   PutLine(IniGetLastSection(a.text[kFile], a.text[kSecond]));
   return kExitOk;
 }
@@ -133,7 +168,7 @@ void PutWalkLine(const Arguments& a, const char* line, std::int32_t position) {
   PutLine(line);
 }
 
-int RunWalk(const Arguments& a) {
+int RunWalk(const Arguments& a, Call&) {
   const char* path = a.text[kFile];
   const int options = Signed(a.walkOptions);
   std::int32_t position = Signed(a.position);
@@ -152,7 +187,9 @@ int RunWalk(const Arguments& a) {
 struct Command {
   std::string_view name;
   Shape shape;
-  int (*run)(const Arguments&);
+  int (*run)(const Arguments&, Call&);
+  Edit edit;   // what the operation's result codes mean
+  bool keyed;  // its second operand is a KEY
   std::string_view summary;
 };
 
@@ -170,56 +207,70 @@ constexpr std::array kCommands{
             {0,
              false,
              {kFileOperand, Operand{"PATTERN"}, Operand{"OPTIONS", OperandKind::kNumber, true}}},
-            RunDeleteLine,
+            RunDeleteLine, Edit::kLineRemoval, false,
             "remove every line that matches PATTERN; OPTIONS is a bit set (default 0):\n"
             "1 ignore white space, 2 ignore the case of A-Z, 4 match a part of the line"},
-    Command{"delete-key", KeyShape({}), RunDeleteKey, "remove every line of KEY"},
+    Command{"delete-key", KeyShape({}), RunDeleteKey, Edit::kKeyEdit, true,
+            "remove every line of KEY"},
     Command{"replace-key", KeyShape({"LINE", OperandKind::kText, true}), RunReplaceKey,
-            "replace every line of KEY by LINE; without LINE remove them"},
+            Edit::kKeyEdit, true, "replace every line of KEY by LINE; without LINE remove them"},
     Command{"add-line",
             {kSectionOption, false, {kFileOperand, Operand{"LINE"}}},
-            RunAddLine,
+            RunAddLine, Edit::kAddition, false,
             "add LINE at the section's end (adding the section if needed)"},
-    Command{"add-hex", KeyShape(kNumberValue), RunAddHex,
+    Command{"add-hex", KeyShape(kNumberValue), RunAddHex, Edit::kAddition, true,
             "add the line KEY=VALUE, VALUE as 0x%04X"},
-    Command{"add-int", KeyShape(kNumberValue), RunAddInt, "add the line KEY=VALUE, VALUE as %d"},
-    Command{"set", KeyShape({"VALUE", OperandKind::kText, true}), RunSet,
+    Command{"add-int", KeyShape(kNumberValue), RunAddInt, Edit::kAddition, true,
+            "add the line KEY=VALUE, VALUE as %d"},
+    Command{"set", KeyShape({"VALUE", OperandKind::kText, true}), RunSet, Edit::kAddition, true,
             "set KEY to VALUE, adding it if it is not there; without VALUE remove it"},
-    Command{"set-unsigned", KeyShape(kNumberValue), RunSetUnsigned, "set KEY to VALUE as %u"},
-    Command{"set-hex", KeyShape(kNumberValue), RunSetHex, "set KEY to VALUE as 0x%04X"},
-    Command{"get", KeyShape({"DEFAULT", OperandKind::kText, true}), RunGet,
+    Command{"set-unsigned", KeyShape(kNumberValue), RunSetUnsigned, Edit::kAddition, true,
+            "set KEY to VALUE as %u"},
+    Command{"set-hex", KeyShape(kNumberValue), RunSetHex, Edit::kAddition, true,
+            "set KEY to VALUE as 0x%04X"},
+    Command{"get", KeyShape({"DEFAULT", OperandKind::kText, true}), RunGet, Edit::kNone, true,
             "print KEY's value, or DEFAULT; with neither, print nothing and exit 1"},
-    Command{"get-hex", KeyShape(kNumberDefault), RunGetHex,
+    Command{"get-hex", KeyShape(kNumberDefault), RunGetHex, Edit::kNone, true,
             "print KEY's value (or DEFAULT) read as hex, as 0x%04X"},
-    Command{"get-unsigned", KeyShape(kNumberDefault), RunGetUnsigned,
+    Command{"get-unsigned", KeyShape(kNumberDefault), RunGetUnsigned, Edit::kNone, true,
             "print KEY's value (or DEFAULT) read as unsigned decimal"},
     Command{"last-section",
             {0, false, {kFileOperand, Operand{"DEFAULT"}}},
-            RunLastSection,
+            RunLastSection, Edit::kNone, false,
             "print the name of the file's last section, or DEFAULT"},
     Command{"walk",
             {kSectionOption | kWalkOptionsOption | kPositionOption | kTraceOption,
              true,
              {kFileOperand}},
-            RunWalk,
+            RunWalk, Edit::kNone, false,
             "print the section's lines; OPTIONS: 1 blank lines too, 2 look for the\n"
             "section from POSITION (default 0) on; --trace prints each line as\n"
             "LINE<TAB>POSITION<TAB>TEXT and then end<TAB>LINE<TAB>POSITION"},
 };
 
+constexpr std::string_view kUsageHead =
+    "usage: profctl SUBCOMMAND [OPTIONS] ARGUMENTS\n"
+    "       profctl --help | --version\n"
+    "\n";
+
 constexpr std::string_view kUsageTail =
     "\n"
-    "Options come right after the subcommand; -- ends them. -s NAME (--section NAME)\n"
-    "names the section; without it the whole file is covered. Arguments are taken as\n"
-    "raw bytes. Numbers are C integer literals (decimal, 0x hex, 0 octal, optional\n"
-    "sign) that fit 32 bits, signed or unsigned.\n"
+    "Options come right after the subcommand; -- ends them.\n"
+    "  -s NAME, -sNAME, --section NAME, --section=NAME\n"
+    "                 the section; without it the whole file is covered\n"
+    "  -q, --quiet    no diagnostic line on standard error\n"
+    "  -h, --help     print this usage and exit\n"
+    "  --version      print the version and exit\n"
+    "Arguments are taken as raw bytes. Numbers are C integer literals (decimal,\n"
+    "0x hex, 0 octal, optional sign) that fit 32 bits, signed or unsigned.\n"
     "\n"
-    "Rewriting subcommands print the result code (0, 1, 2, -1); the exit status is 0\n"
-    "when it is 0, otherwise 1. Usage errors exit with 64.\n";
+    "Rewriting subcommands print the result code (0, 1, 2, -1). Exit status:\n"
+    "0 done; 1 a rewrite returned a non-zero code, or get found no value and had\n"
+    "no default (a line on standard error says why); 64 usage error; 74 the\n"
+    "output could not be written.\n";
 
 std::string UsageText() {
-  std::string text = "usage: " + std::string(kProgram) + " SUBCOMMAND [OPTIONS] ARGUMENTS\n" +
-                     "       " + std::string(kProgram) + " " + std::string(kHelpOption) + "\n\n";
+  std::string text(kUsageHead);
   for (const Command& command : kCommands) {
     text += "  " + std::string(kProgram) + " " + std::string(command.name) + " " +
             Synopsis(command.shape) + "\n";
@@ -234,16 +285,22 @@ std::string UsageText() {
   return text;
 }
 
+// One line naming the problem, then where to read more: never the whole usage.
 int UsageError(std::string_view context, std::string_view message) {
   std::string text = std::string(kProgram) + ": ";
   if (!context.empty()) text += std::string(context) + ": ";
-  text += std::string(message) + "\n\n" + UsageText();
+  text += std::string(message) + "\n" + std::string(kTryHelp);
   Write(stderr, text);
   return kExitUsage;
 }
 
 int Help() {
   Write(stdout, UsageText());
+  return kExitOk;
+}
+
+int Version() {
+  PutLine(std::string(kProgram) + " " + std::string(kVersion));
   return kExitOk;
 }
 
@@ -254,23 +311,44 @@ const Command* FindCommand(std::string_view name) {
   return nullptr;
 }
 
+bool IsHelpWord(std::string_view word) {
+  for (std::string_view help : kHelpWords) {
+    if (word == help) return true;
+  }
+  return false;
+}
+
 int Dispatch(std::span<char* const> args) {
   if (args.empty()) return UsageError({}, "missing subcommand");
   std::string_view name = args[0];
-  if (name == kHelpOption) return Help();
+  if (IsHelpWord(name)) return Help();
+  if (name == kVersionWord) return Version();
   const Command* command = FindCommand(name);
-  if (command == nullptr) return UsageError({}, "unknown subcommand '" + std::string(name) + "'");
-  Arguments arguments;
-  ParseResult parsed = ParseArguments(command->shape, args.subspan(1), arguments);
-  switch (parsed.status) {
-    case ParseStatus::kHelp:
-      return Help();
-    case ParseStatus::kUsageError:
-      return UsageError(command->name, parsed.message);
-    case ParseStatus::kOk:
-      break;
+  if (command == nullptr) {
+    if (name.size() > 1 && name.front() == '-') {
+      return UsageError({}, "missing subcommand before '" + std::string(name) + "'");
+    }
+    return UsageError({}, "unknown subcommand '" + std::string(name) + "'");
   }
-  return command->run(arguments);
+  Arguments arguments;
+  ParseResult parsed = ParseArguments(command->shape, args, arguments);
+  switch (parsed.status) {
+    case ParseStatus::kHelp: return Help();
+    case ParseStatus::kVersion: return Version();
+    case ParseStatus::kUsageError: return UsageError(command->name, parsed.message);
+    case ParseStatus::kOk: break;
+  }
+  Call call;
+  call.path = arguments.text[kFile];
+  call.section = arguments.section;
+  call.key = command->keyed ? arguments.text[kSecond] : nullptr;
+  call.edit = command->edit;
+  int status = command->run(arguments, call);
+  if (status == kExitNotDone && !arguments.quiet) {
+    std::fflush(stdout);  // the code first, then why, where both go to one place
+    Write(stderr, DiagnosticLine(kProgram, call));
+  }
+  return status;
 }
 
 // An output that could not be written must not pass for a result.
