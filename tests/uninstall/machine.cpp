@@ -1,17 +1,13 @@
 #include "machine.h"
 
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
-#include <fcntl.h>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-#include <vector>
 
-extern char** environ;
+#include "child.h"
 
 namespace uninstall_test {
 namespace fs = std::filesystem;
@@ -43,45 +39,16 @@ bool EqualIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-// Runs the binary in its own process with stdin, stdout and stderr on files
-// in `io`, and with the machine variable set to `machine` (or removed).
-RunResult Spawn(const fs::path& io, const std::optional<fs::path>& machine,
-                std::string_view answers) {
-  fs::create_directories(io);
-  const fs::path in = io / "stdin", out = io / "stdout", err = io / "stderr";
-  WriteBytes(in, answers);
-
-  std::vector<std::string> env;
-  for (char** entry = environ; *entry != nullptr; ++entry) {
-    std::string_view text(*entry);
-    if (text.substr(0, kMachineVariable.size() + 1) == std::string(kMachineVariable) + "=") continue;
-    env.emplace_back(text);
-  }
-  if (machine) env.push_back(std::string(kMachineVariable) + "=" + machine->string());
-  std::vector<char*> envp;
-  for (std::string& entry : env) envp.push_back(entry.data());
-  envp.push_back(nullptr);
-
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-
-  std::string program = CPUNINST_PATH;
-  std::vector<char*> argv = {program.data(), nullptr};
-  pid_t pid = 0;
-  int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) throw std::runtime_error("cannot start " + program);
-
-  int status = 0;
-  if (waitpid(pid, &status, 0) != pid) throw std::runtime_error("lost " + program);
-  RunResult result;
-  result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  result.out = ReadBytes(out);
-  result.err = ReadBytes(err);
-  return result;
+// Runs cpuninst with the machine variable set to `machine` (or removed).
+RunResult Spawn(const fs::path& io, const std::optional<fs::path>& machine, std::string_view answers) {
+  test_support::ChildSpec spec;
+  spec.program = CPUNINST_PATH;
+  spec.environment[std::string(kMachineVariable)] =
+      machine ? std::optional<std::string>(machine->string()) : std::nullopt;
+  spec.input = answers;
+  test_support::ChildResult child = test_support::RunChild(spec, io);
+  if (child.timedOut) throw std::runtime_error("cpuninst did not end");
+  return {child.exitStatus, child.out, child.err};
 }
 
 fs::path MakeTempFolder() {
@@ -103,6 +70,7 @@ std::string Dos(std::string_view text) {
 
 Machine::Machine() : base_(MakeTempFolder()), root_(base_ / "machine") {
   fs::create_directory(root_);
+  fs::create_directory(Outside());
 }
 
 Machine::~Machine() {
@@ -132,17 +100,32 @@ void Machine::MakeReadOnly(const std::string& relative) {
                   fs::perm_options::remove);
 }
 
-Tree Machine::Snapshot() const {
+Tree Machine::Snapshot() const { return SnapshotOf(root_); }
+
+Tree SnapshotOf(const fs::path& root) {
   Tree tree;
-  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root_)) {
-    std::string relative = fs::relative(entry.path(), root_).generic_string();
-    tree[relative] = entry.is_directory() ? "<dir>" : ReadBytes(entry.path());
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
+    std::string relative = fs::relative(entry.path(), root).generic_string();
+    // Never opened unless a regular file: a FIFO would block the reader.
+    fs::file_status status = entry.symlink_status();
+    switch (status.type()) {
+      case fs::file_type::directory: tree[relative] = "<dir>"; break;
+      case fs::file_type::regular: tree[relative] = ReadBytes(entry.path()); break;
+      case fs::file_type::symlink: tree[relative] = "<link to " + fs::read_symlink(entry.path()).string() + ">"; break;
+      default: tree[relative] = "<special>"; break;
+    }
   }
   return tree;
 }
 
 RunResult Machine::Run(std::string_view answers) const {
   return Spawn(base_ / "io", root_, answers);
+}
+
+test_support::ChildResult Machine::RunWith(test_support::ChildSpec spec) const {
+  spec.program = CPUNINST_PATH;
+  spec.environment.emplace(std::string(kMachineVariable), root_.string());
+  return test_support::RunChild(spec, base_ / "io");
 }
 
 RunResult RunWithoutMachine(std::string_view answers) {

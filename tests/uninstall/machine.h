@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "child.h"
+
 namespace uninstall_test {
 
 // The text with every LF turned into CR LF, as DOS files hold it.
@@ -32,6 +34,8 @@ class Machine {
   Machine& operator=(const Machine&) = delete;
 
   const std::filesystem::path& Root() const { return root_; }
+  // A folder beside the machine folder, outside it, for files no run may touch.
+  std::filesystem::path Outside() const { return base_ / "outside"; }
 
   // Writes a file below the machine folder (folders made as needed).
   void Write(const std::string& relative, std::string_view bytes);
@@ -46,11 +50,18 @@ class Machine {
 
   // Runs cpuninst with WIN95_MACHINE naming this folder.
   RunResult Run(std::string_view answers) const;
+  // The same with the child's streams, environment and time limit as the
+  // spec says (WIN95_MACHINE unless the spec sets or removes it).
+  test_support::ChildResult RunWith(test_support::ChildSpec spec) const;
 
  private:
   std::filesystem::path base_;  // holds root_ and the run's stdin/stdout/stderr files
   std::filesystem::path root_;
 };
+
+// Every entry below a root, as Machine::Snapshot gives it: symbolic links as
+// "<link to TARGET>", FIFOs, devices and sockets as "<special>".
+Tree SnapshotOf(const std::filesystem::path& root);
 
 // Runs cpuninst with WIN95_MACHINE removed from the environment.
 RunResult RunWithoutMachine(std::string_view answers);
