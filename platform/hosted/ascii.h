@@ -3,6 +3,7 @@
 #ifndef CPUNINST_PLATFORM_HOSTED_ASCII_H
 #define CPUNINST_PLATFORM_HOSTED_ASCII_H
 
+#include <string>
 #include <string_view>
 
 namespace platform::hosted {
@@ -35,6 +36,18 @@ constexpr std::string_view TrimRightBlanks(std::string_view text) {
 }
 
 constexpr std::string_view TrimBlanks(std::string_view text) { return TrimRightBlanks(TrimLeftBlanks(text)); }
+
+// A text from a file or the command line as a message may show it: bytes
+// below 0x20 (and DEL) as '?', and cut with "..." after maxBytes.
+inline std::string Printable(std::string_view text, std::size_t maxBytes = 80) {
+  std::string shown;
+  for (char c : text.substr(0, maxBytes)) {
+    unsigned char byte = static_cast<unsigned char>(c);
+    shown += byte < 0x20 || byte == 0x7f ? '?' : c;
+  }
+  if (text.size() > maxBytes) shown += "...";
+  return shown;
+}
 
 }  // namespace platform::hosted
 

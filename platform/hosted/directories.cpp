@@ -1,51 +1,41 @@
 // The Windows and system directories, as <machine>/machine.ini names them.
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <string_view>
 
-#include "platform/hosted/host_file.h"
+#include "platform/hosted/ascii.h"
+#include "platform/hosted/diagnostics.h"
+#include "platform/hosted/machine_ini.h"
 #include "platform/hosted/machine_paths.h"
-#include "platform/hosted/profile_text.h"
+#include "platform/hosted/records.h"
 #include "platform/platform.h"
 
 namespace {
 
-constexpr std::string_view kMachineIniName = "machine.ini";
-constexpr std::string_view kSection = "directories";
-constexpr std::string_view kWindowsKey = "windows";
-constexpr std::string_view kWindowsDefault = "C:\\WINDOWS";
-constexpr std::string_view kSystemKey = "system";
-constexpr std::string_view kSystemDefault = "C:\\WINDOWS\\SYSTEM";
-
-// The first key= line of [directories], case kept, else the default. False when there
-// is no machine folder or machine.ini cannot be read.
-bool DirectoryText(std::string_view key, std::string_view fallback, std::string& text) {
-  std::string path;
-  if (!platform::hosted::MachineFile(kMachineIniName, path)) return false;
-  std::string ini;
-  platform::hosted::ReadResult read = platform::hosted::ReadHostFile(path, ini);
-  if (read == platform::hosted::ReadResult::kError) {
-    static bool reported = false;
-    if (!reported) std::fprintf(stderr, "%s: cannot be read; the directory queries fail\n", path.c_str());
-    reported = true;
+// The directory text of machine.ini; false when there is no machine folder,
+// machine.ini cannot be had, or the text is not a drive path (which could
+// name a place outside the machine folder).
+bool DirectoryText(std::string platform::hosted::MachineIni::*directory, std::string_view key, std::string& text) {
+  if (platform::hosted::MachineFolder() == nullptr) return false;
+  platform::hosted::MachineIni ini;
+  std::string problem;
+  if (!platform::hosted::LoadMachineIni(ini, problem)) {
+    platform::hosted::SayOnce(problem + "; the directory queries fail");
     return false;
   }
-  text = fallback;
-  platform::hosted::ForEachKeyLine(ini, kSection, [&](std::string_view name, std::string_view value) {
-    if (!platform::hosted::EqualIgnoringCase(name, key)) return true;
-    // Blanks around the text are the line's layout, not part of the path.
-    text = platform::hosted::TrimBlanks(value);
-    return false;
-  });
-  return true;
+  text = ini.*directory;
+  if (platform::hosted::IsDriveDirectory(text)) return true;
+  platform::hosted::SayOnce(std::string(platform::hosted::kMachineIniName) + ": " + std::string(key) + "=" +
+         platform::hosted::Printable(text) + " is not a drive path (X:\\...); the query fails");
+  return false;
 }
 
 // As Win32: the length without the NUL when it fits, else the size needed
 // with the NUL and nothing copied; 0 on failure.
-UINT CopyDirectory(std::string_view key, std::string_view fallback, LPSTR buffer, UINT size) {
+UINT CopyDirectory(std::string platform::hosted::MachineIni::*directory, std::string_view key, LPSTR buffer,
+                   UINT size) {
   std::string text;
-  if (!DirectoryText(key, fallback, text)) return 0;
+  if (!DirectoryText(directory, key, text)) return 0;
   auto length = static_cast<UINT>(text.size());
   if (buffer == nullptr || size <= length) return length + 1;
   std::memcpy(buffer, text.data(), length);
@@ -56,9 +46,9 @@ UINT CopyDirectory(std::string_view key, std::string_view fallback, LPSTR buffer
 }  // namespace
 
 UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size) {
-  return CopyDirectory(kWindowsKey, kWindowsDefault, buffer, size);
+  return CopyDirectory(&platform::hosted::MachineIni::windows, platform::hosted::kWindowsKey, buffer, size);
 }
 
 UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size) {
-  return CopyDirectory(kSystemKey, kSystemDefault, buffer, size);
+  return CopyDirectory(&platform::hosted::MachineIni::system, platform::hosted::kSystemKey, buffer, size);
 }

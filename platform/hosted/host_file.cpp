@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "platform/fault.h"
+#include "platform/hosted/changes.h"
 
 namespace platform::hosted {
 namespace {
@@ -48,11 +49,20 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
-bool WriteScratch(const std::string& path, const std::string& scratchPath, std::string_view bytes) {
+bool HasWriteBit(mode_t mode) { return (mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0; }
+
+// Whatever stands at the scratch name goes as a name: a stale file, a link
+// (never written through) or a FIFO (never opened). A folder there stays and
+// fails the creation below.
+void ClearScratchName(const std::string& scratchPath) {
   struct stat info {};
-  mode_t mode = ::stat(path.c_str(), &info) == 0 ? (info.st_mode & 07777) : 0666;
+  if (::lstat(scratchPath.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) ::unlink(scratchPath.c_str());
+}
+
+bool WriteScratch(const std::string& scratchPath, mode_t mode, std::string_view bytes) {
   if (ShouldFail(FileOp::kOpen, scratchPath.c_str())) return false;
-  Descriptor scratch(OpenRetrying(scratchPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW, 0600));
+  ClearScratchName(scratchPath);
+  Descriptor scratch(OpenRetrying(scratchPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600));
   if (scratch.Get() < 0) return false;
   if (ShouldFail(FileOp::kWrite, scratchPath.c_str()) || !WriteAll(scratch.Get(), bytes)) return false;
   // The replaced file keeps its permission bits.
@@ -71,32 +81,63 @@ void SyncFolderOf(const std::string& path) {
 
 }  // namespace
 
-ReadResult ReadHostFile(const std::string& path, std::string& bytes) {
+ReadResult ReadHostFile(const std::string& path, std::string& bytes, std::size_t maxBytes) {
   bytes.clear();
-  // The machine's records are never links: a copied tree cannot point them outside.
-  Descriptor file(OpenRetrying(path.c_str(), O_RDONLY | O_NOFOLLOW));
-  if (file.Get() < 0) return errno == ENOENT || errno == ENOTDIR ? ReadResult::kMissing : ReadResult::kError;
+  // Not following a link keeps a copied tree from pointing a record outside;
+  // not blocking lets a FIFO be seen for what it is instead of waiting on it.
+  Descriptor file(OpenRetrying(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
+  if (file.Get() < 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return ReadResult::kMissing;
+    // ELOOP: a symbolic link; ENXIO: a socket or a device without its driver.
+    return errno == ELOOP || errno == ENXIO ? ReadResult::kNotRegular : ReadResult::kError;
+  }
   struct stat info {};
-  if (::fstat(file.Get(), &info) != 0 || S_ISDIR(info.st_mode)) return ReadResult::kError;
+  if (::fstat(file.Get(), &info) != 0) return ReadResult::kError;
+  if (!S_ISREG(info.st_mode)) return ReadResult::kNotRegular;
+  if (static_cast<std::size_t>(info.st_size) > maxBytes) return ReadResult::kTooLarge;
   std::array<char, 64 * 1024> buffer{};
   while (true) {
     ssize_t got = ::read(file.Get(), buffer.data(), buffer.size());
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return ReadResult::kError;
     if (got == 0) return ReadResult::kRead;
+    // A file that grows while it is read is still held to the limit.
+    if (static_cast<std::size_t>(got) > maxBytes - bytes.size()) return ReadResult::kTooLarge;
     bytes.append(buffer.data(), static_cast<std::size_t>(got));
   }
 }
 
-bool ReplaceHostFile(const std::string& path, const std::string& scratchPath, std::string_view bytes) {
-  bool renamed = WriteScratch(path, scratchPath, bytes) && !ShouldFail(FileOp::kRename, scratchPath.c_str()) &&
+std::string DescribeReadFailure(ReadResult result, std::size_t maxBytes) {
+  switch (result) {
+    case ReadResult::kRead: return "read";
+    case ReadResult::kMissing: return "no such file";
+    case ReadResult::kNotRegular: return "not a regular file (a folder, FIFO, device or symbolic link)";
+    case ReadResult::kTooLarge: return "larger than " + std::to_string(maxBytes) + " bytes";
+    case ReadResult::kError: break;
+  }
+  return "cannot be read";
+}
+
+ReplaceResult ReplaceHostFile(const std::string& path, const std::string& scratchPath, std::string_view bytes) {
+  struct stat info {};
+  mode_t mode = 0644;
+  if (::lstat(path.c_str(), &info) == 0) {
+    if (!S_ISREG(info.st_mode)) return ReplaceResult::kFailed;
+    // No write bit is a read-only file, as on a FAT disk, even for root.
+    if (!HasWriteBit(info.st_mode)) return ReplaceResult::kReadOnly;
+    mode = info.st_mode & 07777;
+  }
+  NoteChangeAhead(scratchPath);
+  NoteChangeAhead(path);
+  bool renamed = WriteScratch(scratchPath, mode, bytes) && !ShouldFail(FileOp::kRename, scratchPath.c_str()) &&
                  std::rename(scratchPath.c_str(), path.c_str()) == 0;
   if (!renamed) {
-    ::unlink(scratchPath.c_str());
-    return false;
+    struct stat scratch {};
+    if (::lstat(scratchPath.c_str(), &scratch) == 0 && S_ISREG(scratch.st_mode)) ::unlink(scratchPath.c_str());
+    return ReplaceResult::kFailed;
   }
   SyncFolderOf(path);
-  return true;
+  return ReplaceResult::kReplaced;
 }
 
 }  // namespace platform::hosted

@@ -1,12 +1,16 @@
 // Message boxes on a terminal: the box on standard output, the answer a line
-// from standard input.
+// from standard input. A box whose text cannot be written fails (0), as a
+// box that cannot be created on Windows does.
 #include <array>
+#include <cerrno>
 #include <iostream>
 #include <string>
 #include <string_view>
 #include <unistd.h>
 
+#include "platform/hosted/answer_reader.h"
 #include "platform/hosted/ascii.h"
+#include "platform/hosted/diagnostics.h"
 #include "platform/platform.h"
 
 namespace {
@@ -48,6 +52,9 @@ constexpr std::string_view kAnswerPrompt = "Answer";
 constexpr std::string_view kEnterMeans = "Enter = ";
 constexpr std::string_view kAskAgain = "Please answer with one of: ";
 constexpr std::string_view kEndOfInput = "(end of input: the box is closed)";
+constexpr std::string_view kTooLong = "That answer is longer than 4096 bytes. ";
+constexpr std::string_view kNotShown =
+    ": a message box could not be shown (standard output cannot be written); it counts as not answered";
 
 // "OK/Cancel" or "ok, cancel".
 void ListButtons(std::ostream& out, const BoxKind& kind, bool answers) {
@@ -76,6 +83,12 @@ const Button* Choose(const BoxKind& kind, std::size_t defaultButton, std::string
   return nullptr;
 }
 
+// The box failed: said once on standard error, since standard output is gone.
+int NotShown() {
+  platform::hosted::SayOnce(std::string(program_invocation_short_name) + std::string(kNotShown));
+  return 0;
+}
+
 }  // namespace
 
 int WINAPI MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
@@ -96,15 +109,21 @@ int WINAPI MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
     out << kAnswerPrompt << " (";
     ListButtons(out, kind, false);
     out << "; " << kEnterMeans << kind.buttons[defaultButton].label << "): " << std::flush;
-    if (!std::getline(std::cin, line)) {
+    // Nobody saw the box (stdout closed, full, or a pipe nobody reads): no answer may count.
+    if (!out) return NotShown();
+    platform::hosted::AnswerRead read = platform::hosted::ReadAnswerLine(std::cin, line);
+    if (read == platform::hosted::AnswerRead::kEnd) {
       out << '\n' << kEndOfInput << '\n' << std::flush;
       return kind.dismissed;
     }
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (echo) out << line << '\n';
-    if (const Button* chosen = Choose(kind, defaultButton, line)) {
-      out << std::flush;
-      return chosen->id;
+    if (read == platform::hosted::AnswerRead::kLine) {
+      if (echo) out << line << '\n';
+      if (const Button* chosen = Choose(kind, defaultButton, line)) {
+        out << std::flush;
+        return chosen->id;
+      }
+    } else {
+      out << (echo ? "\n" : "") << kTooLong;
     }
     out << kAskAgain;
     ListButtons(out, kind, true);

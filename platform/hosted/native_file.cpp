@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/hosted/changes.h"
 #include "platform/hosted/machine_paths.h"
 
 namespace platform {
@@ -33,6 +34,7 @@ bool NativeFile::Open(const char* path, Mode mode) {
                                      : (O_WRONLY | O_CREAT | O_EXCL);
   // Drive paths were resolved without links; a link put there since is not followed.
   if (hosted::IsDrivePath(path)) flags |= O_NOFOLLOW;
+  if (mode != Mode::kRead) hosted::NoteChangeAhead(hostPath);
   int fd;
   do {
     fd = ::open(hostPath.c_str(), flags | O_CLOEXEC, 0666);
@@ -88,6 +90,7 @@ bool RemoveNativeFile(const char* path) {
   struct stat info {};
   if (::lstat(hostPath.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return false;
   if (IsReadOnly(hostPath)) return false;
+  hosted::NoteChangeAhead(hostPath);
   return ::unlink(hostPath.c_str()) == 0;
 }
 
@@ -96,6 +99,8 @@ bool RenameNativeFile(const char* from, const char* to) {
   std::string hostTo;
   if (!hosted::ResolvePath(from, hosted::PathUse::kExisting, hostFrom)) return false;
   if (!hosted::ResolvePath(to, hosted::PathUse::kCreate, hostTo)) return false;
+  hosted::NoteChangeAhead(hostFrom);
+  hosted::NoteChangeAhead(hostTo);
   if (::renameat2(AT_FDCWD, hostFrom.c_str(), AT_FDCWD, hostTo.c_str(), RENAME_NOREPLACE) == 0) {
     return true;
   }

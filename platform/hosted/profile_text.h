@@ -4,36 +4,77 @@
 #ifndef CPUNINST_PLATFORM_HOSTED_PROFILE_TEXT_H
 #define CPUNINST_PLATFORM_HOSTED_PROFILE_TEXT_H
 
+#include <cstddef>
 #include <string_view>
 
 #include "platform/hosted/ascii.h"
 
 namespace platform::hosted {
 
-// Calls visit(key, value) for each key line of every section named `section`
-// (ignoring case), in file order, until visit returns false. The key is
-// trimmed of blanks; the value is everything after the first '=' up to the
-// line end, as written.
+enum class LineKind {
+  kBlank,
+  kComment,    // first non-blank byte ';'
+  kHeader,     // [name]; name is the text between the brackets, trimmed
+  kBadHeader,  // '[' with no ']' after it
+  kKey,        // key=value; name is the key, trimmed; value everything after the first '='
+  kOther,      // none of these
+};
+
+struct ProfileLine {
+  LineKind kind = LineKind::kBlank;
+  std::size_t number = 0;  // from 1
+  std::string_view name;
+  std::string_view value;
+};
+
+// Calls visit(line) for each line in order until visit returns false.
 template <typename Visit>
-void ForEachKeyLine(std::string_view text, std::string_view section, Visit visit) {
+void ForEachProfileLine(std::string_view text, Visit visit) {
   text = text.substr(0, text.find('\x1a'));
-  bool inSection = false;
+  ProfileLine line;
   while (!text.empty()) {
     std::size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
+    std::string_view raw = text.substr(0, end);
     text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    std::string_view body = TrimBlanks(line);
-    if (!body.empty() && body.front() == '[') {
+    if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
+    ++line.number;
+    line.name = {};
+    line.value = {};
+    std::string_view body = TrimBlanks(raw);
+    std::size_t equals = raw.find('=');
+    if (body.empty()) {
+      line.kind = LineKind::kBlank;
+    } else if (body.front() == ';') {
+      line.kind = LineKind::kComment;
+    } else if (body.front() == '[') {
       std::size_t close = body.find(']');
-      inSection = close != std::string_view::npos &&
-                  EqualIgnoringCase(TrimBlanks(body.substr(1, close - 1)), section);
-      continue;
+      line.kind = close == std::string_view::npos ? LineKind::kBadHeader : LineKind::kHeader;
+      if (close != std::string_view::npos) line.name = TrimBlanks(body.substr(1, close - 1));
+    } else if (equals != std::string_view::npos) {
+      line.kind = LineKind::kKey;
+      line.name = TrimBlanks(raw.substr(0, equals));
+      line.value = raw.substr(equals + 1);
+    } else {
+      line.kind = LineKind::kOther;
     }
-    std::size_t equals = line.find('=');
-    if (!inSection || body.empty() || body.front() == ';' || equals == std::string_view::npos) continue;
-    if (!visit(TrimBlanks(line.substr(0, equals)), line.substr(equals + 1))) return;
+    if (!visit(static_cast<const ProfileLine&>(line))) return;
   }
+}
+
+// Calls visit(key, value) for each key line of every section named `section`
+// (ignoring case), in file order, until visit returns false. A broken header
+// ends the section before it.
+template <typename Visit>
+void ForEachKeyLine(std::string_view text, std::string_view section, Visit visit) {
+  bool inSection = false;
+  ForEachProfileLine(text, [&](const ProfileLine& line) {
+    switch (line.kind) {
+      case LineKind::kHeader: inSection = EqualIgnoringCase(line.name, section); return true;
+      case LineKind::kBadHeader: inSection = false; return true;
+      case LineKind::kKey: return !inSection || visit(line.name, line.value);
+      default: return true;
+    }
+  });
 }
 
 }  // namespace platform::hosted

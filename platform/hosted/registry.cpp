@@ -2,12 +2,13 @@
 // afresh, so the file on disk is the only state besides the open keys.
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <string_view>
 
+#include "platform/hosted/diagnostics.h"
 #include "platform/hosted/host_file.h"
 #include "platform/hosted/machine_paths.h"
+#include "platform/hosted/records.h"
 #include "platform/hosted/registry_file.h"
 #include "platform/platform.h"
 
@@ -15,8 +16,6 @@ namespace {
 
 using platform::hosted::RegistryFile;
 
-constexpr std::string_view kRegistryName = "registry.reg";
-constexpr std::string_view kScratchName = "registry.$$$";
 constexpr std::string_view kLocalMachine = "HKEY_LOCAL_MACHINE";
 
 // A key as the handles name it: below the local-machine root, "" for the
@@ -65,41 +64,13 @@ std::string JoinPath(std::string path, const char* subKey) {
   return path;
 }
 
-// Says once why the registry is refused, not on every call.
-void Report(const std::string& message) {
-  static std::string last;
-  if (message == last) return;
-  last = message;
-  std::fprintf(stderr, "%s\n", message.c_str());
-}
-
-// The registry as it stands on disk. With no machine folder, or no file,
-// the registry is empty.
-struct Registry {
-  std::string path;
-  std::string text;
-  RegistryFile file;
-};
+using Registry = platform::hosted::RegistryRecord;
 
 LONG LoadRegistry(Registry& registry) {
-  if (!platform::hosted::MachineFile(kRegistryName, registry.path)) return ERROR_SUCCESS;
-  switch (platform::hosted::ReadHostFile(registry.path, registry.text)) {
-    case platform::hosted::ReadResult::kMissing:
-      registry.text.clear();
-      return ERROR_SUCCESS;
-    case platform::hosted::ReadResult::kError:
-      Report(registry.path + ": cannot be read; every registry call fails");
-      return ERROR_BADDB;
-    case platform::hosted::ReadResult::kRead:
-      break;
-  }
-  platform::hosted::RegistryError error;
-  if (!registry.file.Parse(registry.text, error)) {
-    Report(registry.path + ": line " + std::to_string(error.line) + ": " + error.reason +
-           "; every registry call fails and the file is left as it is");
-    return ERROR_BADDB;
-  }
-  return ERROR_SUCCESS;
+  std::string problem;
+  if (platform::hosted::LoadRegistry(registry, problem)) return ERROR_SUCCESS;
+  platform::hosted::SayOnce(problem + "; every registry call fails and the file is left as it is");
+  return ERROR_BADDB;
 }
 
 // The open key still there (a key deleted under its handle is gone).
@@ -182,8 +153,17 @@ LONG WINAPI RegDeleteKeyA(HKEY key, LPCSTR subKey) {
   std::string rewritten;
   if (!registry.file.RemoveKey(registry.text, kLocalMachine, path, rewritten)) return ERROR_FILE_NOT_FOUND;
   std::string scratch;
-  platform::hosted::MachineFile(kScratchName, scratch);
-  return platform::hosted::ReplaceHostFile(registry.path, scratch, rewritten) ? ERROR_SUCCESS : ERROR_CANTWRITE;
+  platform::hosted::MachineFile(platform::hosted::kRegistryScratchName, scratch);
+  switch (platform::hosted::ReplaceHostFile(registry.path, scratch, rewritten)) {
+    case platform::hosted::ReplaceResult::kReplaced: return ERROR_SUCCESS;
+    case platform::hosted::ReplaceResult::kReadOnly:
+      platform::hosted::SayOnce(registry.path + ": read-only (no write permission bit); registry keys cannot be deleted");
+      return ERROR_ACCESS_DENIED;
+    case platform::hosted::ReplaceResult::kFailed: break;
+  }
+  platform::hosted::SayOnce(registry.path + ": could not be rewritten; the key " + std::string(kLocalMachine) + "\\" + path +
+         " stays");
+  return ERROR_CANTWRITE;
 }
 
 LONG WINAPI RegCloseKey(HKEY key) {

@@ -19,6 +19,13 @@ constexpr std::string_view kBackupName = "\\wininit.bak";
 constexpr std::string_view kRenameSection = "rename";
 constexpr std::string_view kNulDevice = "NUL";
 constexpr std::size_t kPathSize = 260;
+// Far above the few lines Windows 95 would process at boot.
+constexpr std::size_t kMaxWininitBytes = std::size_t{1} << 20;
+
+constexpr std::string_view kRestarted = "restarted: ";
+constexpr std::string_view kNothingScheduled = "nothing to delete";
+constexpr std::string_view kNothingChanged = "nothing changed";
+constexpr std::string_view kRestartToFinish = "uninstalled; restart to finish";
 
 bool gRestartRequested = false;
 
@@ -66,6 +73,11 @@ Outcome MoveAtBoot(const std::string& dest, const std::string& src) {
   return RenameNativeFile(src.c_str(), dest.c_str()) ? Outcome::kDone : Outcome::kFailed;
 }
 
+// "1 file", "3 files".
+std::string Count(int count, std::string_view one, std::string_view many) {
+  return std::to_string(count) + ' ' + std::string(count == 1 ? one : many);
+}
+
 std::string WindowsDirectory() {
   std::array<char, kPathSize> buffer{};
   UINT length = GetWindowsDirectoryA(buffer.data(), buffer.size());
@@ -83,12 +95,22 @@ BootResult ProcessWininit() {
   if (windows.empty()) return result;
   result.iniPath = windows + std::string(kWininitName);
   std::string hostIni;
+  switch (LookUpPath(result.iniPath.c_str(), PathUse::kExisting, hostIni)) {
+    case PathLookup::kFound: break;
+    case PathLookup::kMissing: return result;
+    case PathLookup::kRefused:
+      result.found = true;
+      result.problem = "it cannot be reached inside the machine folder";
+      return result;
+  }
   std::string text;
-  if (!ResolvePath(result.iniPath.c_str(), PathUse::kExisting, hostIni) ||
-      ReadHostFile(hostIni, text) != ReadResult::kRead) {
+  ReadResult read = ReadHostFile(hostIni, text, kMaxWininitBytes);
+  if (read == ReadResult::kMissing) return result;
+  result.found = true;
+  if (read != ReadResult::kRead) {
+    result.problem = DescribeReadFailure(read, kMaxWininitBytes);
     return result;
   }
-  result.found = true;
   ForEachKeyLine(text, kRenameSection, [&](std::string_view key, std::string_view value) {
     std::string dest(key);
     std::string src(TrimBlanks(value));
@@ -96,7 +118,7 @@ BootResult ProcessWininit() {
     switch (deleting ? DeleteAtBoot(src) : MoveAtBoot(dest, src)) {
       case Outcome::kDone: ++(deleting ? result.deleted : result.moved); break;
       case Outcome::kMissing: ++result.missing; break;
-      case Outcome::kFailed: ++result.failed; break;
+      case Outcome::kFailed: ++(deleting ? result.notDeleted : result.notMoved); break;
     }
     return true;
   });
@@ -107,17 +129,23 @@ BootResult ProcessWininit() {
   return result;
 }
 
-void RestartMachine(std::ostream& out) {
-  BootResult boot = ProcessWininit();
-  out << "Restarted the machine: ";
-  if (!boot.found) {
-    out << "no " << (boot.iniPath.empty() ? std::string("wininit.ini") : boot.iniPath) << " to process.\n";
-  } else {
-    out << boot.iniPath << " processed (" << boot.deleted << " deleted, " << boot.moved << " moved, "
-        << boot.missing << " already missing, " << boot.failed << " failed), "
-        << (boot.saved ? "renamed to wininit.bak." : "but it could not be renamed to wininit.bak.") << '\n';
+std::string RestartLine(const BootResult& boot) {
+  std::string line(kRestarted);
+  if (!boot.found) return line + std::string(kNothingScheduled);
+  if (!boot.problem.empty()) {
+    return line + "nothing deleted: " + boot.iniPath + " was left as it is (" + boot.problem + ")";
   }
-  out.flush();
+  line += boot.deleted == 0 ? std::string("no files deleted") : Count(boot.deleted, "file", "files") + " deleted";
+  if (boot.moved > 0) line += ", " + Count(boot.moved, "file", "files") + " moved";
+  if (boot.missing > 0) line += "; " + Count(boot.missing, "was", "were") + " already gone";
+  if (boot.notDeleted > 0) line += "; " + Count(boot.notDeleted, "file", "files") + " could not be deleted";
+  if (boot.notMoved > 0) line += "; " + Count(boot.notMoved, "file", "files") + " could not be moved";
+  if (!boot.saved) line += "; wininit.ini could not be renamed to wininit.bak";
+  return line;
+}
+
+std::string ClosingLine(bool machineChanged) {
+  return std::string(machineChanged ? kRestartToFinish : kNothingChanged);
 }
 
 }  // namespace platform::hosted

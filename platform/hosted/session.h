@@ -3,7 +3,6 @@
 #ifndef CPUNINST_PLATFORM_HOSTED_SESSION_H
 #define CPUNINST_PLATFORM_HOSTED_SESSION_H
 
-#include <ostream>
 #include <string>
 
 namespace platform::hosted {
@@ -13,13 +12,15 @@ bool RestartRequested();
 
 // What a boot did with <windows>\wininit.ini.
 struct BootResult {
-  bool found = false;   // there was a wininit.ini to process
-  int deleted = 0;      // NUL=path lines carried out
-  int moved = 0;        // dest=src lines carried out
-  int missing = 0;      // lines whose file was not there
-  int failed = 0;       // lines that could not be carried out
-  bool saved = false;   // the file was renamed to wininit.bak
-  std::string iniPath;  // the file as the machine names it
+  bool found = false;     // there was a wininit.ini to process
+  std::string problem;    // why an existing wininit.ini could not be read
+  int deleted = 0;        // NUL=path lines carried out
+  int moved = 0;          // dest=src lines carried out
+  int missing = 0;        // lines whose file was not there
+  int notDeleted = 0;     // NUL=path lines that could not be carried out
+  int notMoved = 0;       // dest=src lines that could not be carried out
+  bool saved = false;     // the file was renamed to wininit.bak
+  std::string iniPath;    // the file as the machine names it
 };
 
 // Processes wininit.ini as Windows 95 does at boot: each line of its
@@ -28,9 +29,13 @@ struct BootResult {
 // drive paths are acted on, so a copied machine cannot name host files.
 BootResult ProcessWininit();
 
-// Restarts the machine: processes wininit.ini and says what happened in one
-// line on out.
-void RestartMachine(std::ostream& out);
+// The line that says what a restart did: "restarted: 5 files deleted", with
+// moves, files already gone and failures added only when there were any.
+std::string RestartLine(const BootResult& boot);
+
+// The program's last line once WinMain has returned, for a session that did
+// not restart: whether it changed the machine.
+std::string ClosingLine(bool machineChanged);
 
 }  // namespace platform::hosted
 

@@ -189,9 +189,27 @@ TEST_F(RegistryTest, ARegistryThatIsALinkIsRefused) {
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Enum"), ERROR_BADDB);
   std::string message = ::testing::internal::GetCapturedStderr();
-  EXPECT_NE(message.find("registry.reg: cannot be read"), std::string::npos) << message;
+  EXPECT_NE(message.find("registry.reg: not a regular file"), std::string::npos) << message;
   EXPECT_EQ(Get(outside), kRegistry);
   EXPECT_TRUE(std::filesystem::is_symlink(machine_ / "registry.reg"));
+}
+
+TEST_F(RegistryTest, AReadOnlyRegistryRefusesDeletionsAndSaysSoOnce) {
+  std::string path = Put("registry.reg", kRegistry);
+  ::chmod(path.c_str(), 0444);
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Enum\\PCMCIA"), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE"), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Enum\\PCMCIA"), ERROR_ACCESS_DENIED);
+  // Nothing to delete is still that, read-only or not.
+  EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Missing"), ERROR_FILE_NOT_FOUND);
+  std::string message = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(message, path + ": read-only (no write permission bit); registry keys cannot be deleted\n");
+  EXPECT_EQ(Registry(), kRegistry);
+  EXPECT_FALSE(Exists("registry.$$$"));
+  // Reading goes on as before.
+  HKEY key = Open("Enum\\PCMCIA\\MAKER-CARD-4E7A\\0");
+  EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
 }
 
 bool FailNamed(platform::FileOp op, const char*, void* context) {

@@ -3,10 +3,11 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <vector>
 #include <string>
 #include <sys/stat.h>
 
+#include "hostile.h"
 #include "machine_fixture.h"
 #include "platform/hosted/session.h"
 #include "platform/platform.h"
@@ -45,7 +46,7 @@ TEST_F(SessionTest, RenameSectionDeletesAndMovesThenTheFileIsKeptAsBak) {
   EXPECT_EQ(boot.deleted, 3);
   EXPECT_EQ(boot.moved, 1);
   EXPECT_EQ(boot.missing, 2);  // a missing folder is a missing file
-  EXPECT_EQ(boot.failed, 0);
+  EXPECT_EQ(boot.notDeleted + boot.notMoved, 0);
   EXPECT_TRUE(boot.saved);
   EXPECT_EQ(boot.iniPath, "C:\\WINDOWS\\wininit.ini");
 
@@ -88,25 +89,77 @@ TEST_F(SessionTest, OnlyFilesInsideTheMachineAreTouched) {
   BootResult boot = ProcessWininit();
   EXPECT_EQ(boot.deleted, 0);
   EXPECT_EQ(boot.moved, 0);
-  EXPECT_EQ(boot.failed + boot.missing, 6);
+  EXPECT_EQ(boot.notDeleted + boot.notMoved + boot.missing, 6);
+  EXPECT_EQ(boot.notMoved, 1);
   EXPECT_EQ(Get(root_ / "host" / "victim.txt"), "keep");
   EXPECT_TRUE(Exists("c/WINDOWS/SYSTEM/readonly.drv"));
   EXPECT_TRUE(Exists("c/WINDOWS/folder"));
   EXPECT_FALSE(Exists("c/WINDOWS/moved.txt"));
 }
 
-TEST_F(SessionTest, RestartSaysWhatHappenedInOneLine) {
-  std::ostringstream out;
-  platform::hosted::RestartMachine(out);
-  EXPECT_EQ(out.str(), "Restarted the machine: no C:\\WINDOWS\\wininit.ini to process.\n");
+TEST_F(SessionTest, AWininitThatIsNotARegularFileIsLeftAsItIs) {
+  fs::path outside = root_ / "outside.ini";
+  const std::string list = "[rename]\r\nNUL=C:\\WINDOWS\\keep.txt\r\n";
+  std::ofstream(outside, std::ios::binary) << list;
+  for (test_support::Hostile kind : test_support::kEveryHostile) {
+    fs::remove_all(machine_ / "c");
+    Put("c/WINDOWS/keep.txt", "stays");
+    if (!test_support::PlaceHostile(machine_ / "c/WINDOWS/wininit.ini", kind, outside)) continue;
+    std::string name(test_support::HostileName(kind));
 
-  Put("c/WINDOWS/wininit.ini", "[rename]\r\nNUL=C:\\WINDOWS\\a.txt\r\nNUL=C:\\WINDOWS\\b.txt\r\n");
-  Put("c/WINDOWS/a.txt", "a");
-  out.str("");
-  platform::hosted::RestartMachine(out);
-  EXPECT_EQ(out.str(),
-            "Restarted the machine: C:\\WINDOWS\\wininit.ini processed (1 deleted, 0 moved, 1 already missing, "
-            "0 failed), renamed to wininit.bak.\n");
+    BootResult boot = ProcessWininit();
+
+    EXPECT_TRUE(boot.found) << name;
+    EXPECT_FALSE(boot.problem.empty()) << name;
+    EXPECT_EQ(boot.deleted + boot.moved + boot.missing + boot.notDeleted + boot.notMoved, 0) << name;
+    EXPECT_EQ(Get(machine_ / "c/WINDOWS/keep.txt"), "stays") << name;
+    EXPECT_TRUE(fs::exists(fs::symlink_status(machine_ / "c/WINDOWS/wininit.ini"))) << name;
+    EXPECT_FALSE(Exists("c/WINDOWS/wininit.bak")) << name;
+    EXPECT_EQ(Get(outside), list) << name;
+    EXPECT_EQ(platform::hosted::RestartLine(boot).rfind("restarted: nothing deleted: C:\\WINDOWS\\wininit.ini", 0), 0u)
+        << platform::hosted::RestartLine(boot);
+  }
+}
+
+TEST(RestartLine, SaysWhatWasDeletedAndMentionsTroubleOnlyWhenThereWasSome) {
+  auto boot = [](int deleted, int moved, int missing, int notDeleted, int notMoved, bool saved = true) {
+    BootResult result;
+    result.found = true;
+    result.iniPath = "C:\\WINDOWS\\wininit.ini";
+    result.deleted = deleted;
+    result.moved = moved;
+    result.missing = missing;
+    result.notDeleted = notDeleted;
+    result.notMoved = notMoved;
+    result.saved = saved;
+    return result;
+  };
+  BootResult none;
+  BootResult unreadable = boot(0, 0, 0, 0, 0);
+  unreadable.problem = "not a regular file";
+  struct Case {
+    BootResult boot;
+    const char* line;
+  };
+  const std::vector<Case> cases = {
+      {boot(5, 0, 0, 0, 0), "restarted: 5 files deleted"},
+      {boot(1, 0, 0, 0, 0), "restarted: 1 file deleted"},
+      {boot(5, 1, 0, 0, 0), "restarted: 5 files deleted, 1 file moved"},
+      {boot(5, 0, 3, 0, 0), "restarted: 5 files deleted; 3 were already gone"},
+      {boot(0, 0, 1, 0, 0), "restarted: no files deleted; 1 was already gone"},
+      {boot(4, 0, 0, 1, 0), "restarted: 4 files deleted; 1 file could not be deleted"},
+      {boot(4, 0, 0, 0, 2), "restarted: 4 files deleted; 2 files could not be moved"},
+      {boot(2, 0, 0, 0, 0, false), "restarted: 2 files deleted; wininit.ini could not be renamed to wininit.bak"},
+      {none, "restarted: nothing to delete"},
+      {unreadable,
+       "restarted: nothing deleted: C:\\WINDOWS\\wininit.ini was left as it is (not a regular file)"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(platform::hosted::RestartLine(c.boot), c.line);
+}
+
+TEST(ClosingLine, SaysWhetherTheMachineChanged) {
+  EXPECT_EQ(platform::hosted::ClosingLine(false), "nothing changed");
+  EXPECT_EQ(platform::hosted::ClosingLine(true), "uninstalled; restart to finish");
 }
 
 TEST_F(SessionTest, OnlyARebootAsksForARestart) {

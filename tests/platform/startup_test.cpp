@@ -1,88 +1,250 @@
-// The hosted start-up, driven as a real program: refusal without a machine,
-// WinMain's command line and result, answers from a pipe, and the restart.
+// The hosted start-up, driven as a real program: its arguments, refusal
+// without a machine, WinMain's result, answers from standard input, the
+// closing line, the restart, and standard streams that are closed, full or
+// read by nobody.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <fcntl.h>
 #include <string>
-#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
 
+#include "child.h"
 #include "machine_fixture.h"
 
 namespace {
 
-struct ProbeRun {
-  int status;
-  std::string out;
-  std::string err;
-};
+using test_support::ChildResult;
+using test_support::ChildSpec;
+using test_support::Input;
+using test_support::Output;
+
+constexpr const char* kTryHelp = "Try 'cpuninst --help' for more information.\n";
 
 class StartupTest : public MachineTest {
  protected:
-  // Runs the probe under sh with the given environment prefix and input.
-  ProbeRun Probe(const std::string& environment, const std::string& arguments, const std::string& input = "") {
-    std::string in = (root_ / "in").string();
-    std::string out = (root_ / "out").string();
-    std::string err = (root_ / "err").string();
-    { std::ofstream(in, std::ios::binary) << input; }
-    std::string command = environment + " '" STARTUP_PROBE "' " + arguments + " <'" + in + "' >'" + out +
-                          "' 2>'" + err + "'";
-    int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Get(out), Get(err)};
+  void SetUp() override {
+    MachineTest::SetUp();
+    std::filesystem::create_directories(machine_ / "c/WINDOWS");
   }
-  std::string WithMachine() const { return "WIN95_MACHINE='" + machine_.string() + "'"; }
+  // The probe over this machine, doing the actions, with the answers as input.
+  ChildSpec Spec(const std::string& actions, const std::string& input = "") const {
+    ChildSpec spec;
+    spec.program = STARTUP_PROBE;
+    spec.environment["WIN95_MACHINE"] = machine_.string();
+    spec.environment["PROBE_ACTIONS"] = actions;
+    spec.input = input;
+    spec.timeLimit = std::chrono::seconds(30);
+    return spec;
+  }
+  ChildResult Run(const ChildSpec& spec) const {
+    ChildResult result = test_support::RunChild(spec, root_ / "io");
+    EXPECT_FALSE(result.timedOut);
+    return result;
+  }
+  ChildResult Probe(const std::string& actions, const std::string& input = "") const {
+    return Run(Spec(actions, input));
+  }
 };
 
-TEST_F(StartupTest, RefusesToStartWithoutAMachineFolder) {
-  for (const std::string& environment :
-       {std::string("env -u WIN95_MACHINE"), std::string("WIN95_MACHINE="),
-        "WIN95_MACHINE='" + (root_ / "nothing").string() + "'"}) {
-    ProbeRun run = Probe(environment, "reboot 5");
-    EXPECT_EQ(run.status, 2) << environment;
-    EXPECT_NE(run.err.find("WIN95_MACHINE"), std::string::npos) << run.err;
-    EXPECT_EQ(run.out, "") << environment;
+TEST_F(StartupTest, HelpAndVersionPrintAndExitWithoutAMachine) {
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{"--help"}, {"--version", "--help"}, {"--help", "--help"}}) {
+    ChildSpec spec = Spec("write");
+    spec.environment["WIN95_MACHINE"] = std::nullopt;
+    spec.arguments = arguments;
+    ChildResult run = Run(spec);
+    EXPECT_EQ(run.exitStatus, 0) << arguments[0];
+    for (const char* part : {"Usage: cpuninst", "WIN95_MACHINE", "registry.reg", "machine.ini", "ok, cancel, yes or no",
+                             "nothing changed", "Exit status", "64"}) {
+      EXPECT_NE(run.out.find(part), std::string::npos) << part;
+    }
+    EXPECT_EQ(run.err, "");
+  }
+  ChildSpec spec = Spec("write");
+  spec.arguments = {"--version"};
+  ChildResult run = Run(spec);
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_EQ(run.out, "cpuninst " CPUNINST_VERSION "\n");
+  EXPECT_EQ(run.err, "");
+  EXPECT_FALSE(Exists("c/probe.txt"));
+}
+
+TEST_F(StartupTest, HelpThatCannotBeWrittenIsAnError) {
+  for (Output output : {Output::kFull, Output::kClosed, Output::kUnreadPipe}) {
+    ChildSpec spec = Spec("");
+    spec.arguments = {"--help"};
+    spec.output = output;
+    ChildResult run = Run(spec);
+    EXPECT_EQ(run.exitStatus, 74) << static_cast<int>(output);
+    EXPECT_NE(run.err.find("standard output cannot be written"), std::string::npos) << run.err;
   }
 }
 
-TEST_F(StartupTest, CallsWinMainWithTheCommandLineAndExitsWithItsResult) {
-  ProbeRun run = Probe(WithMachine(), "7 'two words'");
-  EXPECT_EQ(run.status, 7);
-  EXPECT_EQ(run.out, "WinMain(7 \"two words\") show 1\n");
+TEST_F(StartupTest, AnyOtherArgumentIsAUsageErrorThatTouchesNothing) {
+  struct Case {
+    std::vector<std::string> arguments;
+    std::string named;
+  };
+  const std::vector<Case> cases = {
+      {{"--bogus"}, "--bogus"},        {{"-h"}, "-h"},          {{"help"}, "help"},
+      {{"--help", "now"}, "now"},      {{"--"}, "--"},          {{""}, ""},
+      {{"--version=2"}, "--version=2"}, {{"a\tb"}, "a?b"},
+  };
+  for (const Case& c : cases) {
+    ChildSpec spec = Spec("write", "ok\nyes\n");
+    spec.arguments = c.arguments;
+    ChildResult run = Run(spec);
+    EXPECT_EQ(run.exitStatus, 64) << c.named;
+    EXPECT_EQ(run.err, "cpuninst: unknown argument '" + c.named + "'\n" + kTryHelp);
+    EXPECT_EQ(run.out, "") << c.named;
+    EXPECT_FALSE(Exists("c/probe.txt")) << c.named;
+  }
+}
+
+TEST_F(StartupTest, RefusesToStartWithoutAMachineFolder) {
+  const std::vector<std::optional<std::string>> machines = {std::nullopt, "", (root_ / "nothing").string(),
+                                                            Put("plain-file", "x")};
+  for (const std::optional<std::string>& machine : machines) {
+    ChildSpec spec = Spec("write 5");
+    spec.environment["WIN95_MACHINE"] = machine;
+    ChildResult run = Run(spec);
+    EXPECT_EQ(run.exitStatus, 2) << machine.value_or("(unset)");
+    EXPECT_EQ(run.err.rfind("cpuninst: WIN95_MACHINE ", 0), 0u) << run.err;
+    EXPECT_EQ(run.out, "") << machine.value_or("(unset)");
+  }
+  EXPECT_FALSE(Exists("c/probe.txt"));
+}
+
+TEST_F(StartupTest, WinMainGetsNoCommandLineAndItsResultIsTheExitStatus) {
+  ChildResult run = Probe("7");
+  EXPECT_EQ(run.exitStatus, 7);
+  EXPECT_EQ(run.out, "WinMain() show 1\nnothing changed\n");
   EXPECT_EQ(run.err, "");
-  run = Probe(WithMachine(), "");
-  EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, "WinMain() show 1\n");
 }
 
 TEST_F(StartupTest, AnswersComeFromStandardInputUntilItEnds) {
-  ProbeRun run = Probe(WithMachine(), "box", "ok\nyes\n");
-  EXPECT_NE(run.out.find("answers 1 6\n"), std::string::npos) << run.out;
-  run = Probe(WithMachine(), "box", "\n");
-  EXPECT_NE(run.out.find("answers 1 7\n"), std::string::npos) << run.out;
-  run = Probe(WithMachine(), "box", "");
-  EXPECT_NE(run.out.find("answers 2 7\n"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("First?"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("Probe"), std::string::npos) << run.out;
+  struct Case {
+    std::string input;
+    const char* answers;
+  };
+  const std::vector<Case> cases = {
+      {"ok\nyes\n", "answers 1 6\n"},
+      {"\n", "answers 1 7\n"},
+      {"", "answers 2 7\n"},
+      {std::string(5000, 'x') + "\nok\nno\n", "answers 1 7\n"},
+      {std::string(4096, 'x') + "\nok\n", "answers 1 7\n"},
+  };
+  for (const Case& c : cases) {
+    ChildResult run = Probe("box", c.input);
+    EXPECT_NE(run.out.find(c.answers), std::string::npos) << run.out.substr(0, 300);
+    EXPECT_NE(run.out.find("First?"), std::string::npos);
+    EXPECT_NE(run.out.find("Probe"), std::string::npos);
+  }
+  ChildSpec closedInput = Spec("box");
+  closedInput.inputKind = Input::kClosed;
+  EXPECT_NE(Run(closedInput).out.find("answers 2 7\n"), std::string::npos);
+}
+
+TEST_F(StartupTest, AnEndlessAnswerLineIsHeldInBoundedMemory) {
+  // 100 MB without a line feed (a sparse file of NUL bytes), then answers.
+  constexpr off_t kLength = off_t{100} << 20;
+  std::string path = (root_ / "endless").string();
+  for (const std::string& after : {std::string("\nok\nyes\n"), std::string()}) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::pwrite(fd, after.data(), after.size(), kLength), static_cast<ssize_t>(after.size()));
+    ASSERT_EQ(::ftruncate(fd, kLength + static_cast<off_t>(after.size())), 0);
+    ::close(fd);
+    ChildSpec spec = Spec("box");
+    spec.inputKind = Input::kFile;
+    spec.inputFile = path;
+    ChildResult run = Run(spec);
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_NE(run.out.find(after.empty() ? "answers 2 7\n" : "answers 1 6\n"), std::string::npos)
+        << run.out.substr(0, 300);
+    EXPECT_NE(run.out.find("longer than 4096 bytes"), std::string::npos);
+    // Far below the line's 100 MB, whatever the build's own overhead.
+    EXPECT_LT(run.peakKilobytes, 64 * 1024);
+  }
+}
+
+TEST_F(StartupTest, TheClosingLineSaysWhetherTheMachineChanged) {
+  struct Case {
+    const char* actions;
+    const char* line;
+  };
+  const std::vector<Case> cases = {
+      {"", "nothing changed\n"},
+      {"scratch", "nothing changed\n"},  // made and removed again
+      {"write", "uninstalled; restart to finish\n"},
+      {"reboot", "restarted: nothing to delete\n"},
+  };
+  for (const Case& c : cases) {
+    std::filesystem::remove(machine_ / "c/probe.txt");
+    ChildResult run = Probe(c.actions);
+    EXPECT_EQ(run.exitStatus, 0) << c.actions;
+    EXPECT_EQ(run.out, std::string("WinMain() show 1\n") + c.line) << c.actions;
+    EXPECT_FALSE(Exists("c/probe.$$$")) << c.actions;
+  }
+  // A file rewritten in place is a change too.
+  ChildResult again = Probe("write");
+  EXPECT_EQ(again.out, "WinMain() show 1\nuninstalled; restart to finish\n");
 }
 
 TEST_F(StartupTest, ARequestedRestartProcessesWininitAfterWinMain) {
-  const std::string wininit = "[rename]\r\nNUL=C:\\WINDOWS\\SYSTEM\\KT617.DRV\r\n";
+  const std::string wininit = "[rename]\r\nNUL=C:\\WINDOWS\\SYSTEM\\KT617.DRV\r\nNUL=C:\\WINDOWS\\gone.txt\r\n";
   Put("c/WINDOWS/SYSTEM/kt617.drv", "x");
   Put("c/WINDOWS/wininit.ini", wininit);
 
-  ProbeRun run = Probe(WithMachine(), "");
-  EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out.find("Restarted"), std::string::npos);
+  ChildResult run = Probe("");
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_EQ(run.out, "WinMain() show 1\nnothing changed\n");
   EXPECT_EQ(Get(machine_ / "c/WINDOWS/wininit.ini"), wininit);
 
-  run = Probe(WithMachine(), "reboot");
-  EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out,
-            "WinMain(reboot) show 1\n"
-            "Restarted the machine: C:\\WINDOWS\\wininit.ini processed (1 deleted, 0 moved, 0 already missing, "
-            "0 failed), renamed to wininit.bak.\n");
+  run = Probe("reboot");
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_EQ(run.out, "WinMain() show 1\nrestarted: 1 file deleted; 1 was already gone\n");
   EXPECT_FALSE(Exists("c/WINDOWS/SYSTEM/kt617.drv"));
   EXPECT_FALSE(Exists("c/WINDOWS/wininit.ini"));
   EXPECT_EQ(Get(machine_ / "c/WINDOWS/wininit.bak"), wininit);
+}
+
+// A box nobody can see gets no answer: the program acts as on Cancel even
+// though standard input says OK, and says so on standard error.
+TEST_F(StartupTest, ABoxThatCannotBeShownIsNotAnswered) {
+  for (Output output : {Output::kClosed, Output::kFull, Output::kUnreadPipe}) {
+    ChildSpec spec = Spec("confirm", "ok\n");
+    spec.output = output;
+    ChildResult run = Run(spec);
+    EXPECT_EQ(run.exitStatus, 0) << static_cast<int>(output);
+    EXPECT_FALSE(Exists("c/probe.txt")) << static_cast<int>(output);
+    EXPECT_NE(run.err.find("a message box could not be shown"), std::string::npos) << run.err;
+    // The closing line goes where someone may still read it.
+    EXPECT_NE(run.err.find("cpuninst: nothing changed\n"), std::string::npos) << run.err;
+  }
+  // The same box with standard output there is answered.
+  ChildResult shown = Probe("confirm", "ok\n");
+  EXPECT_TRUE(Exists("c/probe.txt"));
+  EXPECT_EQ(shown.err, "");
+}
+
+TEST_F(StartupTest, AReaderThatWentAwayNeverEndsTheProgram) {
+  ChildSpec spec = Spec("print write 3");
+  spec.output = Output::kUnreadPipe;
+  ChildResult run = Run(spec);
+  EXPECT_EQ(run.exitStatus, 3);  // not 128 + SIGPIPE
+  EXPECT_TRUE(Exists("c/probe.txt"));
+  EXPECT_NE(run.err.find("cpuninst: uninstalled; restart to finish\n"), std::string::npos) << run.err;
+}
+
+TEST_F(StartupTest, AClosedStandardOutputIsNeverReusedForAFile) {
+  ChildSpec spec = Spec("hold");
+  spec.output = Output::kClosed;
+  ChildResult run = Run(spec);
+  EXPECT_EQ(run.exitStatus, 0);
+  // Had the file taken descriptor 1, the program's output would be in it.
+  EXPECT_EQ(Get(machine_ / "c/probe.txt"), "data");
 }
 
 }  // namespace

@@ -108,10 +108,12 @@ INSTANTIATE_TEST_SUITE_P(YesNoOrDismissed, RestartAnswer,
                                          RestartCase{"UpperCase", "OK\nN\n", false},
                                          RestartCase{"EndOfInput", "ok\n", false}));
 
-TEST(Sequence, EmptyMachineFolderStaysEmpty) {
+TEST(Sequence, EmptyMachineFolderIsRefusedAndStaysEmpty) {
   Machine machine;
   RunResult result = machine.Run(kOkThenNo);
-  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(result.exitStatus, 2);
+  EXPECT_TRUE(Contains(result.err, "the Windows directory C:\\WINDOWS is not a folder")) << result.err;
+  EXPECT_FALSE(Contains(result.out, kConfirmText)) << result.out;
   EXPECT_EQ(machine.Snapshot(), Tree{});
 }
 

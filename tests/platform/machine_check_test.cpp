@@ -1,0 +1,112 @@
+// The start-up's checks: every machine it must refuse, with the cause named,
+// and the machines it lets through.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "hostile.h"
+#include "machine_fixture.h"
+#include "platform/hosted/machine_check.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using test_support::Hostile;
+
+constexpr const char* kRegistry = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Enum]\r\n\"a\"=\"b\"\r\n";
+
+class MachineCheckTest : public MachineTest {
+ protected:
+  void SetUp() override {
+    MachineTest::SetUp();
+    fs::create_directories(machine_ / "c/WINDOWS");
+    Put("registry.reg", kRegistry);
+    outside_ = root_ / "outside";
+    fs::create_directories(outside_ / "WINDOWS");
+    std::ofstream(outside_ / "outside.reg") << kRegistry;
+  }
+  std::string Check() {
+    std::string problem;
+    bool accepted = platform::hosted::CheckMachine(problem);
+    return accepted ? "accepted" : problem;
+  }
+  fs::path outside_;
+};
+
+TEST_F(MachineCheckTest, AWellFormedMachineIsAccepted) {
+  EXPECT_EQ(Check(), "accepted");
+  fs::remove(machine_ / "registry.reg");  // missing: an empty registry
+  EXPECT_EQ(Check(), "accepted");
+  Put("machine.ini", "[directories]\r\nwindows=d:\\win95\r\nsystem=D:\\WIN95\\SYSTEM\r\n");
+  fs::create_directories(machine_ / "d/Win95");
+  EXPECT_EQ(Check(), "accepted");
+}
+
+TEST_F(MachineCheckTest, EveryRefusalNamesItsCause) {
+  struct Case {
+    const char* name;
+    std::function<void()> breakIt;
+    const char* cause;
+  };
+  auto ini = [this](const std::string& body) { Put("machine.ini", "[directories]\r\n" + body + "\r\n"); };
+  const std::vector<Case> cases = {
+      {"no variable", [] { ::unsetenv("WIN95_MACHINE"); }, "WIN95_MACHINE is not set"},
+      {"empty variable", [] { ::setenv("WIN95_MACHINE", "", 1); }, "WIN95_MACHINE is not set"},
+      {"not a folder", [this] { ::setenv("WIN95_MACHINE", (outside_ / "outside.reg").c_str(), 1); },
+       "which is not a folder"},
+      {"no Windows folder", [this] { fs::remove(machine_ / "c/WINDOWS"); },
+       "the Windows directory C:\\WINDOWS is not a folder on drive C:"},
+      {"Windows is a file", [this] { fs::remove(machine_ / "c/WINDOWS"); Put("c/WINDOWS", "x"); },
+       "is not a folder"},
+      {"Windows folder through a link", [this] {
+         fs::remove(machine_ / "c/WINDOWS");
+         fs::create_directory_symlink(outside_ / "WINDOWS", machine_ / "c/WINDOWS");
+       },
+       "cannot be reached inside the machine folder"},
+      {"other Windows folder missing", [&] { ini("windows=D:\\WIN"); },
+       "the Windows directory D:\\WIN is not a folder on drive D:"},
+      {"registry too large", [this] { fs::resize_file(machine_ / "registry.reg", std::uintmax_t{65} << 20); },
+       "registry.reg: larger than"},
+      {"registry does not parse", [this] { Put("registry.reg", "REGEDIT4\r\n[HKEY_NOWHERE\\x]\r\n"); },
+       "registry.reg: line 2: unknown root key"},
+      {"empty registry file", [this] { Put("registry.reg", ""); }, "registry.reg: line 1:"},
+      {"machine.ini does not parse", [this] { Put("machine.ini", "[directories\r\n"); },
+       "machine.ini: line 1: a section header without ']'"},
+      {"unknown key", [&] { ini("windir=C:\\WINDOWS"); }, "unknown key 'windir'"},
+      {"windows=/tmp", [&] { ini("windows=/tmp"); }, "machine.ini: windows=/tmp is not a drive path"},
+      {"windows=..\\..", [&] { ini("windows=..\\.."); }, "windows=..\\.. is not a drive path"},
+      {"windows=\\\\server\\share", [&] { ini("windows=\\\\server\\share"); }, "is not a drive path"},
+      {"windows= empty", [&] { ini("windows="); }, "windows= is not a drive path"},
+      {"system=/tmp", [&] { ini("system=/tmp"); }, "system=/tmp is not a drive path"},
+      {"system=..", [&] { ini("system=.."); }, "system=.. is not a drive path"},
+      {"control byte", [&] { ini("windows=C:\\WIN\x01"); }, "windows=C:\\WIN? is not a drive path"},
+  };
+  for (const Case& c : cases) {
+    ::setenv("WIN95_MACHINE", machine_.c_str(), 1);
+    fs::remove_all(machine_);
+    fs::create_directories(machine_ / "c/WINDOWS");
+    Put("registry.reg", kRegistry);
+    c.breakIt();
+    std::string problem = Check();
+    EXPECT_NE(problem.find(c.cause), std::string::npos) << c.name << ": " << problem;
+  }
+}
+
+TEST_F(MachineCheckTest, ARecordThatIsNotARegularFileIsRefusedWithoutBlocking) {
+  for (const char* record : {"registry.reg", "machine.ini"}) {
+    for (Hostile kind : test_support::kEveryHostile) {
+      fs::remove_all(machine_);
+      fs::create_directories(machine_ / "c/WINDOWS");
+      if (!test_support::PlaceHostile(machine_ / record, kind, outside_ / "outside.reg")) continue;
+      std::string problem = Check();
+      EXPECT_NE(problem.find(std::string(record) + ": not a regular file"), std::string::npos)
+          << record << " as " << test_support::HostileName(kind) << ": " << problem;
+    }
+  }
+}
+
+}  // namespace
