@@ -41,6 +41,12 @@ TEST_F(DirectoriesTest, MachineIniGivesTheTextsExactlyAsWritten) {
       {"[directories]\nwindows=C:\\FIRST\nwindows=C:\\SECOND\n", "C:\\FIRST", "C:\\WINDOWS\\SYSTEM"},
       {"; comment\n[directories]\n;windows=C:\\NO\n  windows = C:\\Spaced \n", "C:\\Spaced", "C:\\WINDOWS\\SYSTEM"},
       {"[directories]\nwindows=\n", "<failed>", "C:\\WINDOWS\\SYSTEM"},
+      // Only drive paths: nothing else may lead outside the machine folder.
+      {"[directories]\nwindows=/tmp\nsystem=..\\..\n", "<failed>", "<failed>"},
+      {"[directories]\nsystem=\\\\server\\share\n", "C:\\WINDOWS", "<failed>"},
+      {"[directories]\nwindows=C:WINDOWS\n", "<failed>", "C:\\WINDOWS\\SYSTEM"},
+      // A machine.ini that does not parse gives no directory at all.
+      {"[directories]\nwindows=C:\\W\nnonsense\n", "<failed>", "<failed>"},
   };
   for (const Case& c : cases) {
     std::filesystem::remove(machine_ / "machine.ini");

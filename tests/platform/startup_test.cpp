@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "child.h"
+#include "hostile.h"
 #include "machine_fixture.h"
 
 namespace {
@@ -208,6 +209,23 @@ TEST_F(StartupTest, ARequestedRestartProcessesWininitAfterWinMain) {
   EXPECT_FALSE(Exists("c/WINDOWS/SYSTEM/kt617.drv"));
   EXPECT_FALSE(Exists("c/WINDOWS/wininit.ini"));
   EXPECT_EQ(Get(machine_ / "c/WINDOWS/wininit.bak"), wininit);
+}
+
+TEST_F(StartupTest, ARestartLeavesAWininitThatIsNotARegularFileAndDoesNotWait) {
+  Put("c/WINDOWS/keep.txt", "stays");
+  std::string outside = (root_ / "outside.ini").string();
+  { std::ofstream(outside) << "[rename]\r\nNUL=C:\\WINDOWS\\keep.txt\r\n"; }
+  for (test_support::Hostile kind : test_support::kEveryHostile) {
+    std::filesystem::remove_all(machine_ / "c/WINDOWS/wininit.ini");
+    if (!test_support::PlaceHostile(machine_ / "c/WINDOWS/wininit.ini", kind, outside)) continue;
+    ChildResult run = Probe("reboot");
+    EXPECT_EQ(run.exitStatus, 0) << test_support::HostileName(kind);
+    EXPECT_NE(run.out.find("restarted: nothing deleted: C:\\WINDOWS\\wininit.ini was left as it is"),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(Get(machine_ / "c/WINDOWS/keep.txt"), "stays");
+    EXPECT_FALSE(Exists("c/WINDOWS/wininit.bak"));
+  }
 }
 
 // A box nobody can see gets no answer: the program acts as on Cancel even

@@ -60,7 +60,8 @@ ChildResult RunChild(const ChildSpec& spec, const fs::path& io) {
   fs::path inputPath = spec.inputKind == Input::kFile ? spec.inputFile : in;
   if (spec.inputKind == Input::kBytes) std::ofstream(in, std::ios::binary | std::ios::trunc) << spec.input;
 
-  std::vector<std::string> argvTexts = {spec.program};
+  // Absolute, so that a working directory of the child's own cannot change it.
+  std::vector<std::string> argvTexts = {fs::absolute(spec.program).string()};
   argvTexts.insert(argvTexts.end(), spec.arguments.begin(), spec.arguments.end());
   std::vector<std::string> envTexts = Environment(spec.environment);
   std::vector<char*> argv = Pointers(argvTexts);
@@ -89,6 +90,7 @@ ChildResult RunChild(const ChildSpec& spec, const fs::path& io) {
     } else {
       Place(::open(inputPath.c_str(), O_RDONLY), 0);
     }
+    if (!spec.workingDirectory.empty() && ::chdir(spec.workingDirectory.c_str()) != 0) _exit(126);
     ::execve(argv[0], argv.data(), envp.data());
     _exit(127);
   }

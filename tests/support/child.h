@@ -35,6 +35,7 @@ struct ChildSpec {
   std::string input;
   std::filesystem::path inputFile;
   Output output = Output::kCaptured;
+  std::filesystem::path workingDirectory;  // empty: the caller's
   std::chrono::milliseconds timeLimit{60'000};
 };
 

@@ -16,6 +16,10 @@ bool Contains(const std::string& text, std::string_view part) {
   return text.find(part) != std::string::npos;
 }
 
+bool EndsWith(const std::string& text, std::string_view end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
 // The installed tree as the uninstall leaves it before any restart.
 Tree UninstalledTree(Tree tree) {
   CardTexts after = UninstalledTexts();
@@ -42,6 +46,7 @@ TEST_P(DeclinedAnswer, ChangesNothingAndAsksNothingMore) {
   EXPECT_TRUE(Contains(result.out, kTitle)) << result.out;
   EXPECT_TRUE(Contains(result.out, kConfirmText)) << result.out;
   EXPECT_FALSE(Contains(result.out, kRestartFirstLine)) << result.out;
+  EXPECT_TRUE(EndsWith(result.out, "\nnothing changed\n")) << result.out;
 }
 
 INSTANTIATE_TEST_SUITE_P(CancelOrEndOfInput, DeclinedAnswer,
@@ -58,6 +63,7 @@ TEST(Sequence, OkThenNoRunsEveryPhaseWithoutRestart) {
   EXPECT_TRUE(Contains(result.out, kRestartFirstLine)) << result.out;
   EXPECT_TRUE(Contains(result.out, kRestartSecondLine)) << result.out;
   EXPECT_EQ(machine.Snapshot(), expected);
+  EXPECT_TRUE(EndsWith(result.out, "\nuninstalled; restart to finish\n")) << result.out;
 }
 
 TEST(Sequence, OkThenYesAlsoRestarts) {
@@ -72,6 +78,20 @@ TEST(Sequence, OkThenYesAlsoRestarts) {
 
   EXPECT_EQ(result.exitStatus, 0);
   EXPECT_EQ(machine.Snapshot(), expected);
+  // Three of the eight scheduled files were deleted at once already.
+  EXPECT_TRUE(EndsWith(result.out, "\nrestarted: 5 files deleted; 3 were already gone\n")) << result.out;
+  EXPECT_EQ(result.err, "");
+}
+
+// A machine without the card: the boot-time list is still written, so the
+// machine did change, and the closing line says so.
+TEST(Sequence, AMachineWithoutTheCardStillGetsItsBootList) {
+  Machine machine;
+  machine.MakeFolder("c/WINDOWS/SYSTEM");
+  RunResult result = machine.Run(kOkThenNo);
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(machine.Read(std::string(kWininitIni)), BootList("C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM"));
+  EXPECT_TRUE(EndsWith(result.out, "\nuninstalled; restart to finish\n")) << result.out;
 }
 
 struct RestartCase {
