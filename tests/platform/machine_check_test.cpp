@@ -8,14 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "hostile.h"
 #include "machine_fixture.h"
 #include "platform/hosted/machine_check.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using test_support::Hostile;
 
 constexpr const char* kRegistry = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Enum]\r\n\"a\"=\"b\"\r\n";
 
@@ -93,19 +91,6 @@ TEST_F(MachineCheckTest, EveryRefusalNamesItsCause) {
     c.breakIt();
     std::string problem = Check();
     EXPECT_NE(problem.find(c.cause), std::string::npos) << c.name << ": " << problem;
-  }
-}
-
-TEST_F(MachineCheckTest, ARecordThatIsNotARegularFileIsRefusedWithoutBlocking) {
-  for (const char* record : {"registry.reg", "machine.ini"}) {
-    for (Hostile kind : test_support::kEveryHostile) {
-      fs::remove_all(machine_);
-      fs::create_directories(machine_ / "c/WINDOWS");
-      if (!test_support::PlaceHostile(machine_ / record, kind, outside_ / "outside.reg")) continue;
-      std::string problem = Check();
-      EXPECT_NE(problem.find(std::string(record) + ": not a regular file"), std::string::npos)
-          << record << " as " << test_support::HostileName(kind) << ": " << problem;
-    }
   }
 }
 

@@ -4,13 +4,10 @@
 // read by nobody.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "child.h"
-#include "hostile.h"
 #include "machine_fixture.h"
 
 namespace {
@@ -147,29 +144,6 @@ TEST_F(StartupTest, AnswersComeFromStandardInputUntilItEnds) {
   EXPECT_NE(Run(closedInput).out.find("answers 2 7\n"), std::string::npos);
 }
 
-TEST_F(StartupTest, AnEndlessAnswerLineIsHeldInBoundedMemory) {
-  // 100 MB without a line feed (a sparse file of NUL bytes), then answers.
-  constexpr off_t kLength = off_t{100} << 20;
-  std::string path = (root_ / "endless").string();
-  for (const std::string& after : {std::string("\nok\nyes\n"), std::string()}) {
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(::pwrite(fd, after.data(), after.size(), kLength), static_cast<ssize_t>(after.size()));
-    ASSERT_EQ(::ftruncate(fd, kLength + static_cast<off_t>(after.size())), 0);
-    ::close(fd);
-    ChildSpec spec = Spec("box");
-    spec.inputKind = Input::kFile;
-    spec.inputFile = path;
-    ChildResult run = Run(spec);
-    EXPECT_EQ(run.exitStatus, 0);
-    EXPECT_NE(run.out.find(after.empty() ? "answers 2 7\n" : "answers 1 6\n"), std::string::npos)
-        << run.out.substr(0, 300);
-    EXPECT_NE(run.out.find("longer than 4096 bytes"), std::string::npos);
-    // Far below the line's 100 MB, whatever the build's own overhead.
-    EXPECT_LT(run.peakKilobytes, 64 * 1024);
-  }
-}
-
 TEST_F(StartupTest, TheClosingLineSaysWhetherTheMachineChanged) {
   struct Case {
     const char* actions;
@@ -209,23 +183,6 @@ TEST_F(StartupTest, ARequestedRestartProcessesWininitAfterWinMain) {
   EXPECT_FALSE(Exists("c/WINDOWS/SYSTEM/kt617.drv"));
   EXPECT_FALSE(Exists("c/WINDOWS/wininit.ini"));
   EXPECT_EQ(Get(machine_ / "c/WINDOWS/wininit.bak"), wininit);
-}
-
-TEST_F(StartupTest, ARestartLeavesAWininitThatIsNotARegularFileAndDoesNotWait) {
-  Put("c/WINDOWS/keep.txt", "stays");
-  std::string outside = (root_ / "outside.ini").string();
-  { std::ofstream(outside) << "[rename]\r\nNUL=C:\\WINDOWS\\keep.txt\r\n"; }
-  for (test_support::Hostile kind : test_support::kEveryHostile) {
-    std::filesystem::remove_all(machine_ / "c/WINDOWS/wininit.ini");
-    if (!test_support::PlaceHostile(machine_ / "c/WINDOWS/wininit.ini", kind, outside)) continue;
-    ChildResult run = Probe("reboot");
-    EXPECT_EQ(run.exitStatus, 0) << test_support::HostileName(kind);
-    EXPECT_NE(run.out.find("restarted: nothing deleted: C:\\WINDOWS\\wininit.ini was left as it is"),
-              std::string::npos)
-        << run.out;
-    EXPECT_EQ(Get(machine_ / "c/WINDOWS/keep.txt"), "stays");
-    EXPECT_FALSE(Exists("c/WINDOWS/wininit.bak"));
-  }
 }
 
 // A box nobody can see gets no answer: the program acts as on Cancel even
