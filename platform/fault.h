@@ -9,8 +9,11 @@ namespace platform {
 // Each value is checked once per call of the matching operation: kOpen per
 // open of a text stream, kRead per line piece read, kWrite per write call,
 // kFlush per flush to stable storage, kDelete and kRename per file removal and
-// rename.
-enum class FileOp { kOpen, kRead, kWrite, kFlush, kDelete, kRename };
+// rename. ReplaceFile asks kDelete (may the old file go?), then kReplace,
+// then kRename (the move); failing kReplace makes the system answer that it
+// has no one-step move, as Windows 95 does, and the delete-then-rename runs,
+// asking kDelete and kRename for its two steps.
+enum class FileOp { kOpen, kRead, kWrite, kFlush, kDelete, kRename, kReplace };
 
 using FaultHook = bool (*)(FileOp op, const char* path, void* context);
 

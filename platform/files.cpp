@@ -15,4 +15,18 @@ bool RenameFile(const char* from, const char* to) {
   return RenameNativeFile(from, to);
 }
 
+ReplaceResult ReplaceFile(const char* from, const char* to) {
+  if (ShouldFail(FileOp::kDelete, to) || !CanRemoveNativeFile(to)) return ReplaceResult::kNotDeletable;
+  MoveResult moved = ShouldFail(FileOp::kReplace, to) ? MoveResult::kNotImplemented
+                     : ShouldFail(FileOp::kRename, from) ? MoveResult::kFailed
+                                                         : ReplaceNativeFile(from, to);
+  switch (moved) {
+    case MoveResult::kMoved: return ReplaceResult::kReplaced;
+    case MoveResult::kFailed: return ReplaceResult::kMoveFailed;
+    case MoveResult::kNotImplemented: break;
+  }
+  if (!RemoveFile(to)) return ReplaceResult::kNotDeletable;
+  return RenameFile(from, to) ? ReplaceResult::kReplaced : ReplaceResult::kMoveFailed;
+}
+
 }  // namespace platform

@@ -12,9 +12,13 @@ namespace platform {
 class NativeFile {
  public:
   enum class Mode {
+    // An existing regular file. Anything else (a folder, a FIFO, a device)
+    // fails at once, without blocking.
     kRead,
-    kWrite,      // creates the file, or empties it when it exists
-    kCreateNew,  // creates the file; fails when it exists
+    // A new file: whatever stands at the name is removed as a name, never
+    // opened or written through (a folder there, or a read-only file, makes
+    // it fail); then the file is created exclusively, without following links.
+    kCreate,
   };
 
   NativeFile() = default;
@@ -22,7 +26,10 @@ class NativeFile {
   NativeFile(const NativeFile&) = delete;
   NativeFile& operator=(const NativeFile&) = delete;
 
-  bool Open(const char* path, Mode mode);
+  // With kCreate, `like` (an open file) lends the new file its permissions
+  // where the platform has them (hosted: mode bits, and owner and group
+  // where the process may set them).
+  bool Open(const char* path, Mode mode, const NativeFile* like = nullptr);
   bool IsOpen() const { return handle_ != kClosed; }
 
   // Bytes read (0 at the end of the file), or -1 on an error.
@@ -39,10 +46,17 @@ class NativeFile {
   std::intptr_t handle_ = kClosed;
 };
 
-// Deletes a file; fails for a read-only one.
+// Deletes a file; fails for a read-only one and for anything but a file.
 bool RemoveNativeFile(const char* path);
+// Whether RemoveNativeFile could delete the file as it stands now.
+bool CanRemoveNativeFile(const char* path);
 // Renames a file; never replaces an existing one.
 bool RenameNativeFile(const char* from, const char* to);
+
+enum class MoveResult { kMoved, kFailed, kNotImplemented };
+// Moves a file onto an existing one in one step, so that the name always
+// holds one of the two. kNotImplemented where the system has no such move.
+MoveResult ReplaceNativeFile(const char* from, const char* to);
 
 }  // namespace platform
 

@@ -119,13 +119,13 @@ bool TextReader::Seek(std::int64_t offset) {
   return true;
 }
 
-bool TextWriter::Start(const char* path, NativeFile::Mode mode) {
+bool TextWriter::Create(const char* path, const TextReader* like) {
   Close();
   filled_ = 0;
   error_ = false;
   KeepPath(path_, path);
   if (ShouldFail(FileOp::kOpen, path)) return false;
-  return file_.Open(path, mode);
+  return file_.Open(path, NativeFile::Mode::kCreate, like != nullptr ? &like->File() : nullptr);
 }
 
 bool TextWriter::Drain() {

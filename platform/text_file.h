@@ -25,9 +25,11 @@ class TextReader {
   TextReader(const TextReader&) = delete;
   TextReader& operator=(const TextReader&) = delete;
 
+  // Opens an existing regular file; anything else fails at once.
   bool Open(const char* path);
   bool IsOpen() const { return file_.IsOpen(); }
   void Close() { file_.Close(); }
+  const NativeFile& File() const { return file_; }
 
   // Reads one line piece into out (which holds maxLength + 1 bytes): up to and
   // including the next line feed, at most maxLength bytes, or up to the end
@@ -66,10 +68,10 @@ class TextWriter {
   TextWriter(const TextWriter&) = delete;
   TextWriter& operator=(const TextWriter&) = delete;
 
-  // Creates the file, or empties it when it exists.
-  bool Create(const char* path) { return Start(path, NativeFile::Mode::kWrite); }
-  // Creates the file only when there is none: what exists is never emptied.
-  bool CreateNew(const char* path) { return Start(path, NativeFile::Mode::kCreateNew); }
+  // Creates the file as a new file: whatever stood at the name is removed as
+  // a name first, never emptied or written through (NativeFile::Mode::kCreate).
+  // With `like`, the new file takes that file's permissions.
+  bool Create(const char* path, const TextReader* like = nullptr);
   bool IsOpen() const { return file_.IsOpen(); }
 
   // Writes text, each line feed as CR LF. False once any write has failed.
@@ -83,7 +85,6 @@ class TextWriter {
   bool Error() const { return error_; }
 
  private:
-  bool Start(const char* path, NativeFile::Mode mode);
   bool Drain();
 
   NativeFile file_;

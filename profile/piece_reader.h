@@ -18,6 +18,7 @@ class PieceReader {
  public:
   bool Open(const char* path);
   void Close() { text_.Close(); }
+  const platform::TextReader& Text() const { return text_; }
 
   // Reads the next piece into buffer (at most buffer.size() - 1 bytes, then
   // a NUL). Empty at the end of the file or after a read error.

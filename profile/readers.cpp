@@ -59,7 +59,10 @@ const char* NextWalkLine(PieceReader& reader, LineBuffer& buffer, int options,
     auto visible = FirstVisible(piece);
     if (!visible && !(options & INI_WALK_BLANK_LINES)) continue;
     if (visible == '[') return nullptr;
-    *position = static_cast<std::int32_t>(reader.Tell());
+    // A position the caller's 32-bit variable cannot hold ends the walk.
+    std::int64_t next = reader.Tell();
+    if (next > INT32_MAX) return nullptr;
+    *position = static_cast<std::int32_t>(next);
     return TrimTrailingSpace(buffer.data());
   }
 }

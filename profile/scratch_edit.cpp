@@ -15,7 +15,9 @@ EditStart ScratchEdit::Begin(const char* path, std::size_t lineBuffer) {
   }
   path_ = path;
   if (!reader_.Open(path)) return EditStart::kNotReadable;
-  if (!writer_.Create(scratch_.data())) {
+  // A new file that keeps the old one's permissions; nothing standing at the
+  // scratch name is ever written through.
+  if (!writer_.Create(scratch_.data(), &reader_.Text())) {
     reader_.Close();
     return EditStart::kNotCreatable;
   }
@@ -40,9 +42,12 @@ EditEnd ScratchEdit::Finish(bool changed) {
     return readFailed ? EditEnd::kReadFailed : EditEnd::kUnchanged;
   }
   if (writeFailed_) return EditEnd::kWriteFailed;
-  if (!platform::RemoveFile(path_)) return EditEnd::kDeleteFailed;
-  if (!platform::RenameFile(scratch_.data(), path_)) return EditEnd::kRenameFailed;
-  return EditEnd::kCommitted;
+  switch (platform::ReplaceFile(scratch_.data(), path_)) {
+    case platform::ReplaceResult::kReplaced: return EditEnd::kCommitted;
+    case platform::ReplaceResult::kNotDeletable: return EditEnd::kDeleteFailed;
+    case platform::ReplaceResult::kMoveFailed: break;
+  }
+  return EditEnd::kRenameFailed;
 }
 
 }  // namespace profile

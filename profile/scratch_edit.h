@@ -1,8 +1,10 @@
 // The one scratch-file commit. An edit opens the edited file and its scratch
-// copy, copies through it, and Finish() decides: drop the scratch file when
-// nothing changed or the edited file could not be read whole, leave it after
-// a failed write, otherwise flush it to stable storage, delete the edited
-// file and rename the scratch file onto its name.
+// copy (always a new file, with the edited file's permissions), copies
+// through it, and Finish() decides: drop the scratch file when nothing
+// changed or the edited file could not be read whole, leave it after a
+// failed write, otherwise flush it to stable storage and put it in the
+// edited file's place (in one step where the platform can, so the name
+// never goes missing).
 #ifndef CPUNINST_PROFILE_SCRATCH_EDIT_H
 #define CPUNINST_PROFILE_SCRATCH_EDIT_H
 
@@ -28,8 +30,8 @@ enum class EditEnd {
   kUnchanged,     // nothing to change: scratch file deleted
   kReadFailed,    // the copy is incomplete: scratch file deleted
   kWriteFailed,   // a write or the flush failed: scratch file left
-  kDeleteFailed,  // the edited file could not be deleted
-  kRenameFailed   // the new text exists only under the scratch name
+  kDeleteFailed,  // the edited file could not be deleted: scratch file left
+  kRenameFailed   // the new text is left under the scratch name
 };
 
 class ScratchEdit {

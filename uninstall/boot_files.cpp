@@ -19,6 +19,8 @@ struct CardFile {
 };
 
 constexpr std::string_view kBootListName = "\\wininit.ini";
+// The list is written here first and takes its name only when whole.
+constexpr std::string_view kBootListScratchName = "\\wininit.$$$";
 constexpr std::string_view kRenameSection = "[rename]\n";
 // "NUL=path" asks Windows to delete path during the next start.
 constexpr std::string_view kDeleteAtBoot = "NUL=";
@@ -46,7 +48,7 @@ constexpr std::array<CardFile, 8> kImmediateDeletions = {{
     {Dir::kWindows, "\\cpuninst.exe"},
 }};
 
-static_assert(AffixesFit({}, kBootListName));
+static_assert(AffixesFit({}, kBootListName) && AffixesFit({}, kBootListScratchName));
 static_assert([] {
   for (const auto* list : {&kBootDeletions, &kImmediateDeletions}) {
     for (const CardFile& file : *list) {
@@ -60,11 +62,31 @@ const char* DirectoryOf(const CardFile& file, const char* windowsDir, const char
   return file.dir == Dir::kWindows ? windowsDir : systemDir;
 }
 
+// The nine lines, written to a new file and flushed to stable storage.
+// False when any line could not be composed or written.
+bool WriteWholeList(const char* path, const char* windowsDir, const char* systemDir) {
+  platform::TextWriter list;
+  if (!list.Create(path)) return false;
+  bool written = list.Write(kRenameSection);
+  for (const CardFile& file : kBootDeletions) {
+    // Each line is composed afresh from its directory.
+    Composed line;
+    written = written && Compose(line, kDeleteAtBoot, DirectoryOf(file, windowsDir, systemDir), file.name) &&
+              list.Write(line.data()) && list.Write(kLineEnd);
+  }
+  written = written && list.Flush();
+  return list.Close() && written;
+}
+
 }  // namespace
 
 void WriteBootDeletionList(const char* windowsDir, const char* systemDir) {
   Composed listPath;
-  if (!Compose(listPath, {}, windowsDir, kBootListName)) return;
+  Composed scratchPath;
+  if (!Compose(listPath, {}, windowsDir, kBootListName) ||
+      !Compose(scratchPath, {}, windowsDir, kBootListScratchName)) {
+    return;
+  }
 
   {
     // A list that is already there may hold other programs' entries.
@@ -72,20 +94,13 @@ void WriteBootDeletionList(const char* windowsDir, const char* systemDir) {
     if (existing.Open(listPath.data())) return;
   }
 
-  // A list that exists but could not be read (in use, say) is never emptied.
-  platform::TextWriter list;
-  if (!list.CreateNew(listPath.data())) return;
-  list.Write(kRenameSection);
-  for (const CardFile& file : kBootDeletions) {
-    // Each line is composed afresh from its directory.
-    Composed line;
-    if (!Compose(line, kDeleteAtBoot, DirectoryOf(file, windowsDir, systemDir), file.name)) {
-      continue;
-    }
-    list.Write(line.data());
-    list.Write(kLineEnd);
+  // Whole or not at all: the list takes its name only once it is complete,
+  // and never the name of one that exists but could not be read (the rename
+  // never replaces). After a failure nothing stays, so a later run can write it.
+  bool written = WriteWholeList(scratchPath.data(), windowsDir, systemDir);
+  if (!written || !platform::RenameFile(scratchPath.data(), listPath.data())) {
+    platform::RemoveFile(scratchPath.data());
   }
-  list.Close();
 }
 
 void RemoveCardFiles(const char* windowsDir, const char* systemDir) {

@@ -14,8 +14,8 @@ void CleanProfile(const char* profilePath);
 // config.sys and its CD-ROM extension line in autoexec.bat.
 void CleanBootFiles(const char* systemDir);
 
-// Writes the files to delete at the next start into a new wininit.ini; an
-// existing one is left as it is.
+// Writes the files to delete at the next start into a new wininit.ini, whole
+// or not at all; an existing one is left as it is.
 void WriteBootDeletionList(const char* windowsDir, const char* systemDir);
 // Deletes the files that can go at once.
 void RemoveCardFiles(const char* windowsDir, const char* systemDir);

@@ -23,35 +23,40 @@ bool IsValidName(std::string_view name) {
   return true;
 }
 
-enum class Entry { kMissing, kDirectory, kFile, kLink };
+enum class Entry { kMissing, kDirectory, kFile, kLink, kOther };
 
 Entry Inspect(const std::string& hostPath) {
   struct stat info {};
   if (::lstat(hostPath.c_str(), &info) != 0) return Entry::kMissing;
   if (S_ISLNK(info.st_mode)) return Entry::kLink;
-  return S_ISDIR(info.st_mode) ? Entry::kDirectory : Entry::kFile;
+  if (S_ISDIR(info.st_mode)) return Entry::kDirectory;
+  return S_ISREG(info.st_mode) ? Entry::kFile : Entry::kOther;
 }
 
 struct DirCloser {
   void operator()(DIR* dir) const { ::closedir(dir); }
 };
 
-// The name under which `name` stands in the folder: itself when it exists
-// as given, else the first entry in byte order equal to it ignoring case.
-// Empty when there is none.
-std::string FindName(const std::string& folder, std::string_view name) {
-  std::string exact = folder + '/';
-  exact += name;
-  if (Inspect(exact) != Entry::kMissing) return std::string(name);
+enum class Match { kNone, kOne, kTwins };
+
+// The entry of the folder equal to `name` ignoring case, looked for in the
+// whole folder: a second one makes twins. A folder that cannot be listed
+// answers for the name exactly as given.
+Match FindName(const std::string& folder, std::string_view name, std::string& found) {
   std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
-  if (!dir) return {};
-  std::string best;
+  if (!dir) {
+    found = name;
+    return Inspect(folder + '/' + found) == Entry::kMissing ? Match::kNone : Match::kOne;
+  }
+  Match match = Match::kNone;
   while (const dirent* entry = ::readdir(dir.get())) {
     std::string_view candidate = entry->d_name;
     if (!EqualIgnoringCase(candidate, name)) continue;
-    if (best.empty() || candidate < best) best = candidate;
+    if (match == Match::kOne) return Match::kTwins;
+    match = Match::kOne;
+    found = candidate;
   }
-  return best;
+  return match;
 }
 
 // The names of a drive path after the drive, with `.`, `..` and empty names
@@ -89,18 +94,28 @@ PathLookup LookUpDrivePath(const char* path, PathUse use, std::string& hostPath)
   }
   for (std::size_t i = 0; i < names.size(); ++i) {
     bool last = i + 1 == names.size();
-    std::string found = FindName(host, names[i]);
+    std::string found;
+    Match match = FindName(host, names[i], found);
+    if (match == Match::kTwins) return PathLookup::kRefused;
     host += '/';
-    if (found.empty()) {
+    if (match == Match::kNone) {
       if (!last || use == PathUse::kExisting) return PathLookup::kMissing;
       host += names[i];
       break;
     }
     host += found;
-    Entry entry = Inspect(host);
-    if (entry == Entry::kLink) return PathLookup::kRefused;
-    if (entry == Entry::kMissing) return PathLookup::kMissing;
-    if (!last && entry != Entry::kDirectory) return PathLookup::kMissing;
+    switch (Inspect(host)) {
+      case Entry::kMissing: return PathLookup::kMissing;
+      case Entry::kDirectory: continue;
+      case Entry::kLink:
+        if (last && use == PathUse::kNewName) continue;
+        return PathLookup::kRefused;
+      case Entry::kOther:
+        if (last && use == PathUse::kExisting) return PathLookup::kRefused;
+        break;
+      case Entry::kFile: break;
+    }
+    if (!last) return PathLookup::kMissing;
   }
   hostPath = std::move(host);
   return PathLookup::kFound;

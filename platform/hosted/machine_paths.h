@@ -25,6 +25,8 @@ bool IsDrivePath(const char* path);
 enum class PathUse {
   kExisting,  // the file must exist (open for reading, delete, rename source)
   kCreate,    // the file may be created (its folder must exist)
+  kNewName,   // a new file takes the name: what stands there is removed as a
+              // name first, so it may be anything, a link too (never followed)
 };
 
 // The host path for a program path, or false when the path cannot name a
@@ -33,11 +35,15 @@ enum class PathUse {
 //
 // Drive paths: `\` and `/` separate names; empty names and `.` are skipped;
 // `..` drops the previous name and never climbs above the drive's folder.
-// Each name is matched against what exists, exactly first and then ignoring
-// ASCII case (the first match in byte order when several differ only in
-// case); a name that does not exist keeps the case it was given. Symbolic
-// links are refused altogether inside a drive, so a copied machine tree can
-// never lead the program to a file outside it.
+// Each name is matched against what exists, ignoring ASCII case as on a FAT
+// disk; a name that does not exist keeps the case it was given. A folder
+// holding two names equal but for case cannot be a FAT disk: a path through
+// such a name is refused, so no operation can reach one twin and then the
+// other. Symbolic links are refused altogether inside a drive (but for the
+// last name of kNewName, which is only ever removed), so a copied machine
+// tree can never lead the program to a file outside it. With kExisting, the
+// last name must be a folder or a regular file: a FIFO, device or socket is
+// refused before anything opens it.
 bool ResolvePath(const char* path, PathUse use, std::string& hostPath);
 
 // Why a path did or did not resolve: the same rules as ResolvePath, for
@@ -45,7 +51,8 @@ bool ResolvePath(const char* path, PathUse use, std::string& hostPath);
 enum class PathLookup {
   kFound,
   kMissing,  // the file, or one of its folders, does not exist
-  kRefused,  // no machine folder, a symbolic link, or a name no FAT disk holds
+  kRefused,  // no machine folder, a symbolic link, twin names, a name no FAT
+             // disk holds, or (kExisting) neither a folder nor a regular file
 };
 PathLookup LookUpPath(const char* path, PathUse use, std::string& hostPath);
 

@@ -2,7 +2,6 @@
 #include "platform/native_file.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
@@ -14,36 +13,99 @@
 namespace platform {
 namespace {
 
+constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
+constexpr mode_t kNewFileMode = 0666;  // narrowed by the umask
+
 // A file without any write bit is read-only, as on a FAT disk; this holds
 // for root too, who could otherwise write it.
 bool IsReadOnly(const std::string& hostPath) {
   struct stat info {};
-  return ::stat(hostPath.c_str(), &info) == 0 && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+  return ::stat(hostPath.c_str(), &info) == 0 && (info.st_mode & kWriteBits) == 0;
+}
+
+int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
+  int fd;
+  do {
+    fd = ::open(path, flags | O_CLOEXEC, mode);
+  } while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+// The host path of a file that may be deleted: a file (on a host path also a
+// link, which goes as a name) that is not read-only. Empty when there is none.
+std::string RemovableHostPath(const char* path) {
+  std::string hostPath;
+  if (!hosted::ResolvePath(path, hosted::PathUse::kExisting, hostPath)) return {};
+  struct stat info {};
+  if (::lstat(hostPath.c_str(), &info) != 0) return {};
+  bool linkOnHostPath = S_ISLNK(info.st_mode) && !hosted::IsDrivePath(path);
+  if (!S_ISREG(info.st_mode) && !linkOnHostPath) return {};
+  if (IsReadOnly(hostPath)) return {};
+  return hostPath;
+}
+
+// Removes what stands at a name a new file is to take. A link goes as a name
+// (its own bits say nothing of its target); a read-only file stays, as
+// Windows cannot delete it; a folder stays and fails.
+bool ClearName(const std::string& hostPath) {
+  struct stat info {};
+  if (::lstat(hostPath.c_str(), &info) != 0) return errno == ENOENT;
+  if (S_ISDIR(info.st_mode)) return false;
+  if (!S_ISLNK(info.st_mode) && (info.st_mode & kWriteBits) == 0) return false;
+  return ::unlink(hostPath.c_str()) == 0 || errno == ENOENT;
+}
+
+// A rename is on stable storage once its folder is.
+void SyncFolderOf(const std::string& hostPath) {
+  std::size_t slash = hostPath.rfind('/');
+  std::string folder = slash == std::string::npos ? "." : hostPath.substr(0, slash == 0 ? 1 : slash);
+  int fd = OpenRetrying(folder.c_str(), O_RDONLY | O_DIRECTORY);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
 }
 
 }  // namespace
 
-bool NativeFile::Open(const char* path, Mode mode) {
+bool NativeFile::Open(const char* path, Mode mode, const NativeFile* like) {
   Close();
   std::string hostPath;
-  hosted::PathUse use = mode == Mode::kRead ? hosted::PathUse::kExisting : hosted::PathUse::kCreate;
-  if (!hosted::ResolvePath(path, use, hostPath)) return false;
-  if (mode == Mode::kWrite && IsReadOnly(hostPath)) return false;
-  int flags = mode == Mode::kRead    ? O_RDONLY
-              : mode == Mode::kWrite ? (O_WRONLY | O_CREAT | O_TRUNC)
-                                     : (O_WRONLY | O_CREAT | O_EXCL);
-  // Drive paths were resolved without links; a link put there since is not followed.
-  if (hosted::IsDrivePath(path)) flags |= O_NOFOLLOW;
-  if (mode != Mode::kRead) hosted::NoteChangeAhead(hostPath);
-  int fd;
-  do {
-    fd = ::open(hostPath.c_str(), flags | O_CLOEXEC, 0666);
-  } while (fd < 0 && errno == EINTR);
+  if (mode == Mode::kRead) {
+    if (!hosted::ResolvePath(path, hosted::PathUse::kExisting, hostPath)) return false;
+    // Drive paths were resolved without links; a link put there since is not
+    // followed. O_NONBLOCK keeps a FIFO from blocking the open; it changes
+    // nothing for a regular file, so it stays.
+    int flags = O_RDONLY | O_NONBLOCK | (hosted::IsDrivePath(path) ? O_NOFOLLOW : 0);
+    int fd = OpenRetrying(hostPath.c_str(), flags);
+    if (fd < 0) return false;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+      ::close(fd);
+      return false;
+    }
+    handle_ = fd;
+    return true;
+  }
+
+  if (!hosted::ResolvePath(path, hosted::PathUse::kNewName, hostPath)) return false;
+  hosted::NoteChangeAhead(hostPath);
+  if (!ClearName(hostPath)) return false;
+  struct stat model {};
+  bool copyModel = like != nullptr && like->IsOpen() && ::fstat(static_cast<int>(like->handle_), &model) == 0;
+  // Created with no more permission than the model's, so nothing the old
+  // file kept private is ever readable through the new one.
+  mode_t createMode = copyModel ? (model.st_mode & 0777) : kNewFileMode;
+  int fd = OpenRetrying(hostPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, createMode);
   if (fd < 0) return false;
-  struct stat info {};
-  if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-    ::close(fd);
-    return false;
+  if (copyModel) {
+    // A read-only file is never replaced, so a copy of it stays writable, as
+    // a new file on Windows is.
+    mode_t bits = model.st_mode & 07777;
+    if ((bits & kWriteBits) == 0) bits |= S_IWUSR;
+    // Either may be refused (another owner, a file system without them); the
+    // file then has at most the model's bits.
+    [[maybe_unused]] bool owned = ::fchown(fd, model.st_uid, model.st_gid) == 0;
+    [[maybe_unused]] bool moded = ::fchmod(fd, bits) == 0;
   }
   handle_ = fd;
   return true;
@@ -85,14 +147,13 @@ bool NativeFile::Close() {
 }
 
 bool RemoveNativeFile(const char* path) {
-  std::string hostPath;
-  if (!hosted::ResolvePath(path, hosted::PathUse::kExisting, hostPath)) return false;
-  struct stat info {};
-  if (::lstat(hostPath.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return false;
-  if (IsReadOnly(hostPath)) return false;
+  std::string hostPath = RemovableHostPath(path);
+  if (hostPath.empty()) return false;
   hosted::NoteChangeAhead(hostPath);
   return ::unlink(hostPath.c_str()) == 0;
 }
+
+bool CanRemoveNativeFile(const char* path) { return !RemovableHostPath(path).empty(); }
 
 bool RenameNativeFile(const char* from, const char* to) {
   std::string hostFrom;
@@ -101,13 +162,27 @@ bool RenameNativeFile(const char* from, const char* to) {
   if (!hosted::ResolvePath(to, hosted::PathUse::kCreate, hostTo)) return false;
   hosted::NoteChangeAhead(hostFrom);
   hosted::NoteChangeAhead(hostTo);
-  if (::renameat2(AT_FDCWD, hostFrom.c_str(), AT_FDCWD, hostTo.c_str(), RENAME_NOREPLACE) == 0) {
-    return true;
+  bool renamed = ::renameat2(AT_FDCWD, hostFrom.c_str(), AT_FDCWD, hostTo.c_str(), RENAME_NOREPLACE) == 0;
+  if (!renamed && (errno == EINVAL || errno == ENOSYS)) {
+    // A file system without that flag: a hard link never replaces either.
+    renamed = ::link(hostFrom.c_str(), hostTo.c_str()) == 0 && ::unlink(hostFrom.c_str()) == 0;
   }
-  if (errno != EINVAL && errno != ENOSYS) return false;
-  // A file system without that flag: a hard link never replaces either.
-  if (::link(hostFrom.c_str(), hostTo.c_str()) != 0) return false;
-  return ::unlink(hostFrom.c_str()) == 0;
+  if (renamed) SyncFolderOf(hostTo);
+  return renamed;
+}
+
+MoveResult ReplaceNativeFile(const char* from, const char* to) {
+  std::string hostFrom;
+  std::string hostTo;
+  if (!hosted::ResolvePath(from, hosted::PathUse::kExisting, hostFrom) ||
+      !hosted::ResolvePath(to, hosted::PathUse::kExisting, hostTo)) {
+    return MoveResult::kFailed;
+  }
+  hosted::NoteChangeAhead(hostFrom);
+  hosted::NoteChangeAhead(hostTo);
+  if (::rename(hostFrom.c_str(), hostTo.c_str()) != 0) return MoveResult::kFailed;
+  SyncFolderOf(hostTo);
+  return MoveResult::kMoved;
 }
 
 }  // namespace platform

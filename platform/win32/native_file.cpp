@@ -15,25 +15,27 @@ HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle);
 // One call moves at most this much, so a size_t never overflows a DWORD.
 constexpr std::size_t kMaxTransfer = std::numeric_limits<DWORD>::max() / 2;
 
-// Windows refuses to write a read-only file, but Wine run by root does not
-// (the host lets root write anything); asking first keeps the rule on both.
-bool IsReadOnly(const char* path) {
-  DWORD attributes = GetFileAttributesA(path);
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
-}
-
 }  // namespace
 
-bool NativeFile::Open(const char* path, Mode mode) {
+bool NativeFile::Open(const char* path, Mode mode, const NativeFile*) {
   Close();
-  if (mode == Mode::kWrite && IsReadOnly(path)) return false;
-  // Others may read what we read or write, as under the C runtime's fopen.
-  HANDLE handle = mode == Mode::kRead
-                      ? CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
-                      : CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                    mode == Mode::kWrite ? CREATE_ALWAYS : CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE handle;
+  if (mode == Mode::kRead) {
+    // Others may read what we read, as under the C runtime's fopen.
+    handle = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // A device (NUL, CON, COM1) or a pipe is not a file to read.
+    if (handle != INVALID_HANDLE_VALUE && GetFileType(handle) != FILE_TYPE_DISK) {
+      CloseHandle(handle);
+      handle = INVALID_HANDLE_VALUE;
+    }
+  } else {
+    // What stands at the name goes as a name; DeleteFileA refuses a folder
+    // and a read-only file, and CREATE_NEW then fails on them.
+    DeleteFileA(path);
+    handle = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  }
   if (handle == INVALID_HANDLE_VALUE) return false;
   handle_ = reinterpret_cast<std::intptr_t>(handle);
   return true;
@@ -86,7 +88,23 @@ bool NativeFile::Close() {
 // DeleteFileA refuses a read-only file and a running program, as wanted.
 bool RemoveNativeFile(const char* path) { return DeleteFileA(path) != 0; }
 
+bool CanRemoveNativeFile(const char* path) {
+  DWORD attributes = GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == 0;
+}
+
 // MoveFileA never replaces an existing file.
 bool RenameNativeFile(const char* from, const char* to) { return MoveFileA(from, to) != 0; }
+
+// Windows NT and later replace in one step; Windows 95 has the call but
+// answers that it is not implemented.
+MoveResult ReplaceNativeFile(const char* from, const char* to) {
+  if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0) {
+    return MoveResult::kMoved;
+  }
+  return GetLastError() == ERROR_CALL_NOT_IMPLEMENTED ? MoveResult::kNotImplemented
+                                                      : MoveResult::kFailed;
+}
 
 }  // namespace platform

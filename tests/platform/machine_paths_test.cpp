@@ -56,13 +56,30 @@ TEST_F(MachinePathsTest, NamesMatchIgnoringCaseExactFirst) {
   for (const Case& c : cases) EXPECT_EQ(Where(c.path, c.use), c.where) << c.path;
 }
 
-TEST_F(MachinePathsTest, ExactNameWinsOverOtherCases) {
+// A folder with two names equal but for case is no FAT disk: neither twin,
+// nor anything below them, is reached under any spelling or for any use.
+TEST_F(MachinePathsTest, TwinNamesAreRefused) {
   Put("c/readme.txt", "lower");
   Put("c/README.TXT", "upper");
-  EXPECT_EQ(Where("C:\\README.TXT"), "c/README.TXT");
-  EXPECT_EQ(Where("C:\\readme.txt"), "c/readme.txt");
-  // Neither exact: the first in byte order, every time.
-  EXPECT_EQ(Where("C:\\ReadMe.txt"), "c/README.TXT");
+  Put("c/win/a.ini", "x");
+  Put("c/WIN/b.ini", "x");
+  Put("c/solo.txt", "x");
+  const std::vector<std::pair<const char*, PathUse>> refused = {
+      {"C:\\README.TXT", PathUse::kExisting}, {"C:\\readme.txt", PathUse::kExisting},
+      {"C:\\ReadMe.txt", PathUse::kCreate},   {"C:\\readme.txt", PathUse::kNewName},
+      {"C:\\win\\a.ini", PathUse::kExisting}, {"C:\\WIN\\new.ini", PathUse::kCreate},
+  };
+  for (const auto& [path, use] : refused) EXPECT_EQ(Where(path, use), "<none>") << path;
+  EXPECT_EQ(Where("C:\\SOLO.TXT"), "c/solo.txt");
+
+  platform::TextReader reader;
+  EXPECT_FALSE(reader.Open("C:\\readme.txt"));
+  EXPECT_FALSE(platform::RemoveFile("C:\\readme.txt"));
+  EXPECT_FALSE(platform::RenameFile("C:\\solo.txt", "C:\\README.TXT"));
+  EXPECT_FALSE(platform::RenameFile("C:\\readme.txt", "C:\\other.txt"));
+  EXPECT_EQ(Get(machine_ / "c/readme.txt"), "lower");
+  EXPECT_EQ(Get(machine_ / "c/README.TXT"), "upper");
+  EXPECT_TRUE(Exists("c/solo.txt"));
 }
 
 TEST_F(MachinePathsTest, DotsAndEmptyNamesNeverClimbOutOfTheDrive) {
@@ -103,15 +120,26 @@ TEST_F(MachinePathsTest, SymbolicLinksInsideADriveAreRefused) {
   EXPECT_EQ(Where("C:\\Dangling.TXT", PathUse::kCreate), "<none>");
 
   // Through the file layer: nothing outside is read, written or deleted.
-  platform::TextWriter writer;
-  EXPECT_FALSE(writer.Create("C:\\dangling.txt"));
-  EXPECT_FALSE(writer.Create("C:\\file.txt"));
+  platform::TextReader reader;
+  EXPECT_FALSE(reader.Open("C:\\file.txt"));
   EXPECT_FALSE(platform::RemoveFile("C:\\Escape\\victim.txt"));
   EXPECT_FALSE(platform::RemoveFile("C:\\file.txt"));
   EXPECT_FALSE(platform::RenameFile("C:\\real\\inner.txt", "C:\\escape\\moved.txt"));
+  platform::TextWriter writer;
+  EXPECT_FALSE(writer.Create("C:\\escape\\created.txt"));
+  // A new file at a link's name removes the link itself, never its target.
+  for (const char* path : {"C:\\dangling.txt", "C:\\file.txt"}) {
+    ASSERT_TRUE(writer.Create(path)) << path;
+    EXPECT_TRUE(writer.Write("inside\n"));
+    EXPECT_TRUE(writer.Close());
+  }
+  EXPECT_EQ(Get(machine_ / "c" / "dangling.txt"), "inside\r\n");
+  EXPECT_EQ(Get(machine_ / "c" / "file.txt"), "inside\r\n");
+  EXPECT_FALSE(fs::is_symlink(machine_ / "c" / "file.txt"));
   EXPECT_EQ(Get(root_ / "outside" / "victim.txt"), "keep");
   EXPECT_FALSE(fs::exists(root_ / "outside" / "new.txt"));
   EXPECT_FALSE(fs::exists(root_ / "outside" / "moved.txt"));
+  EXPECT_FALSE(fs::exists(root_ / "outside" / "created.txt"));
 }
 
 TEST_F(MachinePathsTest, ADriveFolderThatIsALinkIsRefused) {

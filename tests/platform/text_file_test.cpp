@@ -197,17 +197,22 @@ TEST_F(TextFileTest, RenameNeverReplacesAndReadOnlyFilesStay) {
   EXPECT_EQ(Get(to), "new");
 }
 
-TEST_F(TextFileTest, CreateNewNeverEmptiesAnExistingFile) {
+TEST_F(TextFileTest, CreateNeverEmptiesWhatStoodAtTheName) {
+  // Another name for the same bytes shows whether they were written through.
   std::string existing = Put("list.ini", "[rename]\r\nNUL=C:\\OTHER.DRV\r\n");
+  std::string other = (dir_ / "other.ini").string();
+  fs::create_hard_link(existing, other);
   platform::TextWriter writer;
-  EXPECT_FALSE(writer.CreateNew(existing.c_str()));
-  EXPECT_EQ(Get(existing), "[rename]\r\nNUL=C:\\OTHER.DRV\r\n");
-
-  std::string fresh = (dir_ / "new.ini").string();
-  ASSERT_TRUE(writer.CreateNew(fresh.c_str()));
+  ASSERT_TRUE(writer.Create(existing.c_str()));
   EXPECT_TRUE(writer.Write("a\n"));
   EXPECT_TRUE(writer.Close());
-  EXPECT_EQ(Get(fresh), "a\r\n");
+  EXPECT_EQ(Get(existing), "a\r\n");
+  EXPECT_EQ(Get(other), "[rename]\r\nNUL=C:\\OTHER.DRV\r\n");
+
+  std::string fresh = (dir_ / "new.ini").string();
+  ASSERT_TRUE(writer.Create(fresh.c_str()));
+  EXPECT_TRUE(writer.Close());
+  EXPECT_EQ(Get(fresh), "");
 }
 
 }  // namespace

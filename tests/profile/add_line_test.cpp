@@ -181,7 +181,8 @@ const FaultRow kAddFaults[] = {
     {"FlushFails", FileOp::kFlush, 1, kAddBefore, 1, "[A]\nk=1\n[B]\n", "[A]\r\nk=1\r\nNEW\r\n[B]\r\n"},
     {"ReadErrorScratchGoes", FileOp::kRead, 2, kAddBefore, 1, "[A]\nk=1\n[B]\n", nullptr},
     {"DeleteFails", FileOp::kDelete, 1, kAddBefore, -1, "[A]\nk=1\n[B]\n", "[A]\r\nk=1\r\nNEW\r\n[B]\r\n"},
-    {"RenameFails", FileOp::kRename, 1, kAddBefore, -1, nullptr, "[A]\r\nk=1\r\nNEW\r\n[B]\r\n"},
+    {"MoveFailsOldFileStays", FileOp::kRename, 1, kAddBefore, -1, "[A]\nk=1\n[B]\n", "[A]\r\nk=1\r\nNEW\r\n[B]\r\n"},
+    {"NoOneStepMoveDeletesThenRenames", FileOp::kReplace, 1, kAddBefore, 0, "[A]\r\nk=1\r\nNEW\r\n[B]\r\n", nullptr},
 };
 
 class AddLineFaults : public Writers, public ::testing::WithParamInterface<FaultRow> {};

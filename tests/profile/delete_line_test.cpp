@@ -232,7 +232,8 @@ const FaultRow kFaultRows[] = {
     {"ReadErrorNeverCommits", FileOp::kRead, 2, "a\nb\nc\n", 2, "a\nb\nc\n", nullptr},
     {"ReadErrorOnFirstPiece", FileOp::kRead, 1, "a\nb\n", 2, "a\nb\n", nullptr},
     {"DeleteFails", FileOp::kDelete, 1, "a\nb\n", 2, "a\nb\n", "b\r\n"},
-    {"RenameFails", FileOp::kRename, 1, "a\nb\n", 2, nullptr, "b\r\n"},
+    {"MoveFailsOldFileStays", FileOp::kRename, 1, "a\nb\n", 2, "a\nb\n", "b\r\n"},
+    {"NoOneStepMoveDeletesThenRenames", FileOp::kReplace, 1, "a\nb\n", 0, "b\r\n", nullptr},
 };
 
 class DeleteLineFaults : public DeleteLine, public ::testing::WithParamInterface<FaultRow> {};

@@ -193,7 +193,8 @@ const FaultRow kDeleteRows[] = {
     {"FlushFails", FileOp::kFlush, 1, "[d]\nk=1\nx\n", 1, "[d]\nk=1\nx\n", "[d]\r\nx\r\n"},
     {"ReadErrorAfterRemoval", FileOp::kRead, 3, "[d]\nk=1\nx\n", 1, "[d]\nk=1\nx\n", nullptr},
     {"DeleteFails", FileOp::kDelete, 1, "[d]\nk=1\nx\n", -1, "[d]\nk=1\nx\n", "[d]\r\nx\r\n"},
-    {"RenameFails", FileOp::kRename, 1, "[d]\nk=1\nx\n", -1, nullptr, "[d]\r\nx\r\n"},
+    {"MoveFailsOldFileStays", FileOp::kRename, 1, "[d]\nk=1\nx\n", -1, "[d]\nk=1\nx\n", "[d]\r\nx\r\n"},
+    {"NoOneStepMoveDeletesThenRenames", FileOp::kReplace, 1, "[d]\nk=1\nx\n", 0, "[d]\r\nx\r\n", nullptr},
 };
 
 class DeleteKeyFaults : public KeyEdit, public ::testing::WithParamInterface<FaultRow> {};
@@ -213,7 +214,8 @@ const FaultRow kReplaceRows[] = {
     {"FlushFails", FileOp::kFlush, 1, "[d]\nk=1\nx\n", 1, "[d]\nk=1\nx\n", "[d]\r\nk=2\r\nx\r\n"},
     {"ReadError", FileOp::kRead, 3, "[d]\nk=1\nx\n", 1, "[d]\nk=1\nx\n", nullptr},
     {"DeleteFails", FileOp::kDelete, 1, "[d]\nk=1\nx\n", -1, "[d]\nk=1\nx\n", "[d]\r\nk=2\r\nx\r\n"},
-    {"RenameFails", FileOp::kRename, 1, "[d]\nk=1\nx\n", -1, nullptr, "[d]\r\nk=2\r\nx\r\n"},
+    {"MoveFailsOldFileStays", FileOp::kRename, 1, "[d]\nk=1\nx\n", -1, "[d]\nk=1\nx\n", "[d]\r\nk=2\r\nx\r\n"},
+    {"NoOneStepMoveDeletesThenRenames", FileOp::kReplace, 1, "[d]\nk=1\nx\n", 0, "[d]\r\nk=2\r\nx\r\n", nullptr},
 };
 
 class ReplaceKeyFaults : public DeleteKeyFaults {};
