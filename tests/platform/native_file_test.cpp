@@ -45,41 +45,18 @@ class NativeFileTest : public MachineTest, public ::testing::WithParamInterface<
   void PutOutside() const { std::ofstream(Outside(), std::ios::binary) << "outside"; }
 };
 
-// What may stand at a new file's name beforehand.
-struct Standing {
-  const char* name;
-  std::function<void(const fs::path& at, const fs::path& outside)> make;
-  bool created;  // whether a new file can take the name
-};
-
-const Standing kStanding[] = {
-    {"Nothing", [](const fs::path&, const fs::path&) {}, true},
-    {"StaleFile", [](const fs::path& at, const fs::path&) { std::ofstream(at) << "stale scratch"; }, true},
-    {"LinkToAFileOutside", [](const fs::path& at, const fs::path& out) { fs::create_symlink(out, at); }, true},
-    {"DanglingLink", [](const fs::path& at, const fs::path& out) { fs::create_symlink(out.string() + ".new", at); }, true},
-    {"HardLinkToAFileOutside", [](const fs::path& at, const fs::path& out) { fs::create_hard_link(out, at); }, true},
-    {"Fifo", [](const fs::path& at, const fs::path&) { ASSERT_TRUE(test_support::PlaceHostile(at, test_support::Hostile::kFifo, {})); }, true},
-    {"Folder", [](const fs::path& at, const fs::path&) { fs::create_directory(at); }, false},
-    {"ReadOnlyFile",
-     [](const fs::path& at, const fs::path&) {
-       std::ofstream(at) << "read-only";
-       fs::permissions(at, fs::perms::owner_read);
-     },
-     false},
-};
-
 TEST_P(NativeFileTest, ANewFileNeverWritesThroughWhatStoodAtItsName) {
-  for (const Standing& standing : kStanding) {
+  for (const test_support::AtANewName& standing : test_support::ThingsAtANewName()) {
     SCOPED_TRACE(standing.name);
     PutOutside();
     fs::path at = Host("new.$$$");
-    standing.make(at, Outside());
+    if (!standing.make(at, Outside())) continue;
     fs::file_status before = fs::symlink_status(at);
     Watchdog watchdog(kNoHangSeconds);
 
     platform::TextWriter writer;
     bool created = writer.Create(Name("new.$$$").c_str());
-    EXPECT_EQ(created, standing.created);
+    EXPECT_EQ(created, standing.takesTheName);
     if (created) {
       EXPECT_TRUE(writer.Write("new\n"));
       EXPECT_TRUE(writer.Close());

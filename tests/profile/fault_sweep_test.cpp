@@ -1,55 +1,51 @@
 // Fault simulation: every operation is run again and again with the Nth call
-// of the file layer failing, N = 1, 2, ... until a run meets no fault. After
-// each run the edited file is either untouched or exactly the fault-free
-// result; it is gone only when the scratch file holds that result whole.
+// of the file layer failing, N = 1, 2, ... until a run meets no fault; once
+// with that one call failing (one-shot), once with every call from the Nth on
+// failing (persistent), so the clean-up after a first failure meets failures
+// too; each with the one-step replace and without it (as on Windows 95).
+// After each run the edited file is either untouched or exactly the
+// fault-free result; it may be gone only without the one-step replace, and
+// then only when the scratch file holds that result whole.
 #include <algorithm>
-#include <functional>
 #include <string>
-#include <vector>
+#include <tuple>
 
-#include "profile/profile.h"
+#include "edit_operations.h"
 #include "profile_fixture.h"
+#include "tally.h"
 
 namespace {
 
+using profile_test::EditOperation;
 using profile_test::ProfileTest;
 namespace fs = std::filesystem;
-
-struct SweepCase {
-  const char* name;
-  std::function<int(const char* path)> run;
-  std::vector<int> codes;  // every result the operation may give
-};
 
 const std::string kLong(300, 'L');
 const std::string kProfile = "; top\nwave=0\n[drivers]\r\nwave=a.drv\nmidi=m\n" + kLong +
                              "\n\n[other]\nk=1\n[drivers]\nWAVE = b\nlast";
 
-std::vector<SweepCase> Cases() {
-  return {
-      {"DeleteLineExact", [](const char* p) { std::string pat = "midi=m\n"; return FileDeleteLine(p, pat.data(), 0); }, {0, 1, 2}},
-      {"DeleteLineLongKept", [](const char* p) { std::string pat = "zz"; return FileDeleteLine(p, pat.data(), 4 | 1); }, {1, 2}},
-      {"DeleteLineLongDropped", [](const char* p) { std::string pat = "LLLL"; return FileDeleteLine(p, pat.data(), 4); }, {0, 1, 2}},
-      {"DeleteKeyInSection", [](const char* p) { return IniDeleteKey(p, "drivers", "wave"); }, {0, 1, -1}},
-      {"DeleteKeyEverywhere", [](const char* p) { return IniDeleteKey(p, nullptr, "wave"); }, {0, 1, -1}},
-      {"ReplaceKey", [](const char* p) { return IniReplaceKey(p, "drivers", "wave", "wave=new"); }, {0, 1, -1}},
-      {"AddLineToSection", [](const char* p) { return IniAddLine(p, "drivers", "added=1"); }, {0, 1, -1}},
-      {"AddLineNewSection", [](const char* p) { return IniAddLine(p, "fresh", "added=1"); }, {0, 1, -1}},
-      {"AddLineAtEnd", [](const char* p) { return IniAddLine(p, nullptr, "added=1"); }, {0, 1, -1}},
-      {"SetStringReplaces", [](const char* p) { return IniSetString(p, "drivers", "midi", "x"); }, {0, 1, -1}},
-      {"SetStringAdds", [](const char* p) { return IniSetString(p, "other", "new", "x"); }, {0, 1, -1}},
-      {"SetHexAddsSection", [](const char* p) { return IniSetHex(p, "hex", "k", 0x1F); }, {0, 1, -1}},
-      {"AddInt", [](const char* p) { return IniAddInt(p, "other", "v", -5); }, {0, 1, -1}},
-  };
-}
+struct SweepMode {
+  const char* name;
+  bool persistent;
+  bool oneStep;
+};
+void PrintTo(const SweepMode& mode, std::ostream* out) { *out << mode.name; }
 
-class FaultSweep : public ProfileTest, public ::testing::WithParamInterface<SweepCase> {};
+const SweepMode kModes[] = {
+    {"OneShot", false, true},
+    {"Persistent", true, true},
+    {"OneShotWithoutOneStepMove", false, false},
+    {"PersistentWithoutOneStepMove", true, false},
+};
+
+class FaultSweep : public ProfileTest,
+                   public ::testing::WithParamInterface<std::tuple<EditOperation, SweepMode>> {};
 
 TEST_P(FaultSweep, NoPartialFileEverReplacesTheEditedOne) {
-  const SweepCase& c = GetParam();
+  const auto& [operation, mode] = GetParam();
   const std::string path = Path("s.ini");
   Put("s.ini", kProfile);
-  int cleanResult = c.run(path.c_str());
+  int cleanResult = operation.run(path.c_str());
   const std::string expected = Get("s.ini");
   ASSERT_EQ(Files(), std::set<std::string>{"s.ini"});
 
@@ -58,12 +54,12 @@ TEST_P(FaultSweep, NoPartialFileEverReplacesTheEditedOne) {
     ASSERT_LT(n, 1000) << "the sweep does not end";
     fs::remove(dir_ / "s.$$$");
     Put("s.ini", kProfile);
-    FailNthCall(n);
-    int result = c.run(path.c_str());
+    FailFromCall(n, mode.persistent, mode.oneStep);
+    int result = operation.run(path.c_str());
     bool fired = plan_.fired;
     NoFaults();
     SCOPED_TRACE("failing call " + std::to_string(n));
-    EXPECT_NE(std::find(c.codes.begin(), c.codes.end(), result), c.codes.end()) << result;
+    EXPECT_NE(std::find(operation.codes.begin(), operation.codes.end(), result), operation.codes.end()) << result;
     if (!fired) {
       EXPECT_EQ(result, cleanResult);
       EXPECT_EQ(Get("s.ini"), expected);
@@ -75,14 +71,20 @@ TEST_P(FaultSweep, NoPartialFileEverReplacesTheEditedOne) {
     } else if (Exists("s.ini")) {
       EXPECT_EQ(Get("s.ini"), kProfile);
     } else {
+      EXPECT_FALSE(mode.oneStep) << "the edited file went missing";
       EXPECT_EQ(Get("s.$$$"), expected);
     }
     for (const auto& name : Files()) EXPECT_TRUE(name == "s.ini" || name == "s.$$$") << name;
   }
   EXPECT_GT(n, 4);
+  test_support::Tally(std::string("fault points tried, ") + (mode.persistent ? "persistent" : "one-shot"), n - 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Operations, FaultSweep, ::testing::ValuesIn(Cases()),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Operations, FaultSweep,
+                         ::testing::Combine(::testing::ValuesIn(profile_test::EditOperations()),
+                                            ::testing::ValuesIn(kModes)),
+                         [](const auto& info) {
+                           return std::string(std::get<0>(info.param).name) + "_" + std::get<1>(info.param).name;
+                         });
 
 }  // namespace

@@ -22,19 +22,24 @@ namespace profile_test {
 namespace fs = std::filesystem;
 
 // Fails the nth call (1-based) of one operation, or of any operation when
-// op is empty; counts every call it sees.
+// op is empty, and with `persistent` every later one too; counts every call
+// it sees. Without `oneStep` the system has no one-step replace (as Windows
+// 95), which is not counted as a call.
 struct FaultPlan {
   bool anyOp = true;
   platform::FileOp op = platform::FileOp::kOpen;
   int failAt = 0;  // 0: never fail
+  bool persistent = false;
+  bool oneStep = true;
   int seen = 0;
   bool fired = false;
 
   static bool Hook(platform::FileOp op, const char*, void* context) {
     auto* plan = static_cast<FaultPlan*>(context);
+    if (op == platform::FileOp::kReplace && !plan->oneStep) return true;
     if (!plan->anyOp && op != plan->op) return false;
     ++plan->seen;
-    if (plan->seen == plan->failAt) {
+    if (plan->seen == plan->failAt || (plan->persistent && plan->failAt > 0 && plan->seen > plan->failAt)) {
       plan->fired = true;
       return true;
     }
@@ -112,9 +117,12 @@ class ProfileTest : public ::testing::Test {
     plan_.failAt = n;
     platform::SetFaultHook(&FaultPlan::Hook, &plan_);
   }
-  void FailNthCall(int n) {
+  // Every call from the nth on fails when persistent.
+  void FailFromCall(int n, bool persistent, bool oneStep) {
     plan_ = FaultPlan{};
     plan_.failAt = n;
+    plan_.persistent = persistent;
+    plan_.oneStep = oneStep;
     platform::SetFaultHook(&FaultPlan::Hook, &plan_);
   }
   void NoFaults() { platform::SetFaultHook(nullptr, nullptr); }

@@ -1,5 +1,7 @@
 #include "hostile_disk.h"
 
+#include "hostile.h"
+
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,6 +13,44 @@
 
 namespace test_support {
 namespace fs = std::filesystem;
+
+namespace {
+
+template <Hostile kKind>
+bool Place(const fs::path& at, const fs::path& target) {
+  return PlaceHostile(at, kKind, target);
+}
+
+}  // namespace
+
+const std::vector<AtANewName>& ThingsAtANewName() {
+  static const std::vector<AtANewName> things = {
+      {"Nothing", [](const fs::path&, const fs::path&) { return true; }, true},
+      {"StaleFile", [](const fs::path& at, const fs::path&) { return !!(std::ofstream(at) << "stale scratch"); }, true},
+      {"LinkToTheTarget", Place<Hostile::kLinkOutside>, true},
+      {"DanglingLink", [](const fs::path& at, const fs::path& target) {
+         return PlaceHostile(at, Hostile::kLinkOutside, target.string() + ".new");
+       }, true},
+      {"LinkToDevZero", Place<Hostile::kLinkToZero>, true},
+      {"HardLinkToTheTarget", [](const fs::path& at, const fs::path& target) {
+         std::error_code error;
+         fs::create_hard_link(target, at, error);
+         return !error;
+       }, true},
+      {"Fifo", Place<Hostile::kFifo>, true},
+      {"Socket", Place<Hostile::kSocket>, true},
+      {"Device", Place<Hostile::kDevice>, true},
+      {"Folder", Place<Hostile::kFolder>, false},
+      {"ReadOnlyFile",
+       [](const fs::path& at, const fs::path&) {
+         std::ofstream(at) << "read-only";
+         fs::permissions(at, fs::perms::owner_read);
+         return true;
+       },
+       false},
+  };
+  return things;
+}
 
 SmallDisk::SmallDisk(const fs::path& folder, std::size_t bytes) : folder_(folder) {
   fs::create_directories(folder_);

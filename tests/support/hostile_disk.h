@@ -4,9 +4,26 @@
 #define CPUNINST_TESTS_SUPPORT_HOSTILE_DISK_H
 
 #include <filesystem>
+#include <ostream>
 #include <string>
+#include <vector>
 
 namespace test_support {
+
+// What may stand at the name a new file (a scratch file) is to take, made
+// by make(at, target) with `target` an existing file elsewhere; make answers
+// false where this system or user cannot make it (a device without the
+// privilege), and the case is skipped.
+struct AtANewName {
+  const char* name;
+  bool (*make)(const std::filesystem::path& at, const std::filesystem::path& target);
+  bool takesTheName;  // false: a new file cannot be made there, and it stays
+};
+// Nothing, a stale file, links (to the target, dangling, to /dev/zero), a
+// hard link to the target, a FIFO, a socket, a device; a folder and a
+// read-only file, which refuse the new file.
+const std::vector<AtANewName>& ThingsAtANewName();
+inline void PrintTo(const AtANewName& thing, std::ostream* out) { *out << thing.name; }
 
 // A small tmpfs mounted at a folder for the object's life: the disk-full
 // case. Only root may mount; Mounted() then says false and Note() why.
