@@ -1,0 +1,156 @@
+// The boot-time deletion list in-process, through the fault seam: it appears
+// whole or not at all, whichever call fails or wherever the process dies,
+// never replaces a list that appears meanwhile, and a later run can always
+// write it.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "card_machine.h"
+#include "hostile_disk.h"
+#include "platform/fault.h"
+#include "tally.h"
+#include "uninstall/phases.h"
+
+namespace uninstall_test {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kWindowsDir = "C:\\WINDOWS";
+constexpr const char* kSystemDir = "C:\\WINDOWS\\SYSTEM";
+constexpr std::string_view kScratch = "c/WINDOWS/wininit.$$$";
+constexpr int kDied = 77;
+constexpr int kCompleted = 78;
+
+// Fails the nth call of the file layer, and with `persistent` every later one.
+struct Faults {
+  int failAt = 0;
+  bool persistent = false;
+  bool dieInstead = false;
+  int seen = 0;
+  bool fired = false;
+  static bool Hook(platform::FileOp, const char*, void* context) {
+    auto* faults = static_cast<Faults*>(context);
+    ++faults->seen;
+    bool fail = faults->seen == faults->failAt || (faults->persistent && faults->seen > faults->failAt);
+    if (fail && faults->dieInstead) ::_exit(kDied);
+    faults->fired = faults->fired || fail;
+    return fail;
+  }
+};
+
+class BootListTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    machine_.MakeFolder("c/WINDOWS/SYSTEM");
+    ::setenv("WIN95_MACHINE", machine_.Root().c_str(), 1);
+  }
+  void TearDown() override {
+    platform::SetFaultHook(nullptr, nullptr);
+    ::unsetenv("WIN95_MACHINE");
+  }
+
+  void Write(Faults* faults = nullptr) {
+    platform::SetFaultHook(faults != nullptr ? &Faults::Hook : nullptr, faults);
+    uninstall::WriteBootDeletionList(kWindowsDir, kSystemDir);
+    platform::SetFaultHook(nullptr, nullptr);
+  }
+
+  // The list is whole or missing; its scratch file may stay only when told.
+  void ExpectWholeOrNothing(bool scratchMayStay) {
+    std::optional<std::string> list = machine_.Read(std::string(kWininitIni));
+    if (list) {
+      EXPECT_EQ(*list, kWholeList);
+    }
+    if (!scratchMayStay) {
+      EXPECT_FALSE(machine_.Exists(std::string(kScratch)));
+    }
+    for (const auto& entry : fs::directory_iterator(machine_.Root() / "c/WINDOWS")) {
+      std::string name = entry.path().filename().string();
+      EXPECT_TRUE(name == "SYSTEM" || name == "wininit.ini" || name == "wininit.$$$") << name;
+    }
+  }
+
+  // A run without faults afterwards writes the whole list.
+  void ExpectALaterRunWritesIt() {
+    Write();
+    EXPECT_EQ(machine_.Read(std::string(kWininitIni)), kWholeList);
+    EXPECT_FALSE(machine_.Exists(std::string(kScratch)));
+  }
+
+  void Reset() {
+    fs::remove_all(machine_.Root() / "c");
+    machine_.MakeFolder("c/WINDOWS/SYSTEM");
+  }
+
+  Machine machine_;
+  const std::string kWholeList = BootList(kWindowsDir, kSystemDir);
+};
+
+TEST_F(BootListTest, EveryFailingCallLeavesTheWholeListOrNone) {
+  for (bool persistent : {false, true}) {
+    int n = 1;
+    for (;; ++n) {
+      ASSERT_LT(n, 100);
+      SCOPED_TRACE((persistent ? "persistent, from call " : "one-shot, call ") + std::to_string(n));
+      Reset();
+      Faults faults{n, persistent};
+      Write(&faults);
+      ExpectWholeOrNothing(persistent);
+      if (!faults.fired) break;
+      ExpectALaterRunWritesIt();
+    }
+    EXPECT_GT(n, 10);
+    test_support::Tally(std::string("fault points tried (boot list), ") + (persistent ? "persistent" : "one-shot"),
+                        n - 1);
+  }
+}
+
+TEST_F(BootListTest, DyingAtAnyCallLeavesTheWholeListOrNone) {
+  test_support::Watchdog watchdog(60);
+  int n = 1;
+  for (;; ++n) {
+    ASSERT_LT(n, 100);
+    SCOPED_TRACE("dying at call " + std::to_string(n));
+    Reset();
+    pid_t pid = ::fork();
+    if (pid == 0) {
+      Faults faults{n, false, true};
+      Write(&faults);
+      ::_exit(kCompleted);
+    }
+    int wait = 0;
+    ASSERT_EQ(::waitpid(pid, &wait, 0), pid);
+    ASSERT_TRUE(WIFEXITED(wait));
+    int status = WEXITSTATUS(wait);
+    ASSERT_TRUE(status == kDied || status == kCompleted) << status;
+    ExpectWholeOrNothing(true);
+    if (status == kCompleted) break;
+    ExpectALaterRunWritesIt();
+  }
+  test_support::Tally("crash points tried (boot list)", n - 1);
+}
+
+// A list that appears while ours is written is never replaced.
+TEST_F(BootListTest, AListThatAppearsMeanwhileIsKept) {
+  struct Race {
+    fs::path list;
+    static bool Hook(platform::FileOp op, const char*, void* context) {
+      if (op == platform::FileOp::kRename) std::ofstream(static_cast<Race*>(context)->list) << "[rename]\r\n";
+      return false;
+    }
+  } race{machine_.Root() / std::string(kWininitIni)};
+  platform::SetFaultHook(&Race::Hook, &race);
+  uninstall::WriteBootDeletionList(kWindowsDir, kSystemDir);
+  platform::SetFaultHook(nullptr, nullptr);
+  EXPECT_EQ(machine_.Read(std::string(kWininitIni)), "[rename]\r\n");
+  EXPECT_FALSE(machine_.Exists(std::string(kScratch)));
+}
+
+}  // namespace
+}  // namespace uninstall_test
