@@ -102,21 +102,7 @@ void Machine::MakeReadOnly(const std::string& relative) {
 
 Tree Machine::Snapshot() const { return SnapshotOf(root_); }
 
-Tree SnapshotOf(const fs::path& root) {
-  Tree tree;
-  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
-    std::string relative = fs::relative(entry.path(), root).generic_string();
-    // Never opened unless a regular file: a FIFO would block the reader.
-    fs::file_status status = entry.symlink_status();
-    switch (status.type()) {
-      case fs::file_type::directory: tree[relative] = "<dir>"; break;
-      case fs::file_type::regular: tree[relative] = ReadBytes(entry.path()); break;
-      case fs::file_type::symlink: tree[relative] = "<link to " + fs::read_symlink(entry.path()).string() + ">"; break;
-      default: tree[relative] = "<special>"; break;
-    }
-  }
-  return tree;
-}
+Tree SnapshotOf(const fs::path& root) { return test_support::SnapshotTree(root); }
 
 RunResult Machine::Run(std::string_view answers) const {
   return Spawn(base_ / "io", root_, answers);

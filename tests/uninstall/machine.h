@@ -10,15 +10,16 @@
 #include <string_view>
 
 #include "child.h"
+#include "tree.h"
 
 namespace uninstall_test {
 
 // The text with every LF turned into CR LF, as DOS files hold it.
 std::string Dos(std::string_view text);
 
-// Every file and folder below a root: relative path -> bytes ("<dir>" for a
-// folder). Two equal trees hold the same names and every byte the same.
-using Tree = std::map<std::string, std::string>;
+// Every file and folder below a root (test_support::SnapshotTree). Two equal
+// trees hold the same names and every byte the same.
+using Tree = test_support::Tree;
 
 struct RunResult {
   int exitStatus = -1;
@@ -59,8 +60,7 @@ class Machine {
   std::filesystem::path root_;
 };
 
-// Every entry below a root, as Machine::Snapshot gives it: symbolic links as
-// "<link to TARGET>", FIFOs, devices and sockets as "<special>".
+// Every entry below a root, as Machine::Snapshot gives it.
 Tree SnapshotOf(const std::filesystem::path& root);
 
 // Runs cpuninst with WIN95_MACHINE removed from the environment.
