@@ -24,6 +24,7 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import machine  # noqa: E402
 import profctl_cases  # noqa: E402
+import reliability_cases  # noqa: E402
 from winebox import SKIP, Check, Failure, Finish, MakePrefix, MissingTools, Session  # noqa: E402
 
 
@@ -59,6 +60,7 @@ class Cases:
         self.base = self.work / "prefix"
         self.cpuninstExe = Path(options.win32) / "uninstall" / "cpuninst.exe"
         self.profctlExe = Path(options.win32) / "tools" / "profctl" / "profctl.exe"
+        self.probeExe = Path(options.win32) / "tests" / "wine" / "probe" / "commit_probe.exe"
         self.boxes = Path(options.boxes)
 
     # The machine state, set up with Wine's own tools.
@@ -187,6 +189,15 @@ class Cases:
             profctl_cases.RunAll(session, self.profctlExe.resolve(), hosted.resolve(), self.work)
 
 
+    def reliability(self):
+        hosted = Path(self.options.hosted_profctl)
+        Check(hosted.is_file(), f"no hosted profctl at {hosted}")
+        Check(self.probeExe.is_file(), f"no {self.probeExe}")
+        with self.Session("reliability") as session:
+            reliability_cases.RunAll(session, self.probeExe.resolve(), self.profctlExe.resolve(),
+                                     hosted.resolve(), self.work)
+
+
 # Windows' own DLLs; anything else would have to travel beside the program.
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "advapi32.dll", "msvcrt.dll"}
 SUBSYSTEMS = {"cpuninst.exe": "Windows GUI", "profctl.exe": "Windows CUI"}
@@ -216,7 +227,7 @@ def WaitFor(condition, timeout, what):
 
 
 CASES = {"cancel": "cancel", "ok-no": "ok_no", "win95": "win95", "ok-yes": "ok_yes",
-         "same-as-hosted": "same_as_hosted", "profctl": "profctl"}
+         "same-as-hosted": "same_as_hosted", "profctl": "profctl", "reliability": "reliability"}
 
 
 def RemoveRuns(runs, own):

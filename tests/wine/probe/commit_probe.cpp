@@ -1,0 +1,65 @@
+// A Windows-side probe for the Wine tests: one edit of FILE (key wave of
+// section drivers set to b) with the platform's fault seam set as MODE asks,
+// so the replace paths Wine itself never takes can run under Wine too.
+//
+//   commit_probe MODE FILE      prints the edit's result code
+//
+//   one-step                   no fault: MoveFileExA replaces the file
+//   no-one-step                the one-step move answers "not implemented"
+//                              (as on Windows 95): delete, then rename
+//   no-one-step-rename-fails   that, and the rename fails
+//   move-fails                 the one-step move fails
+//   held-open                  no fault, but FILE is held open without
+//                              FILE_SHARE_DELETE, so Windows refuses the move
+#include <cstdio>
+#include <cstring>
+
+#include "platform/fault.h"
+#include "platform/platform.h"
+#include "profile/profile.h"
+
+namespace {
+
+struct Mode {
+  const char* name;
+  bool noOneStep;
+  bool renameFails;
+  bool holdOpen;
+};
+
+constexpr Mode kModes[] = {
+    {"one-step", false, false, false},
+    {"no-one-step", true, false, false},
+    {"no-one-step-rename-fails", true, true, false},
+    {"move-fails", false, true, false},
+    {"held-open", false, false, true},
+};
+
+const Mode* chosen = nullptr;
+
+bool Hook(platform::FileOp op, const char*, void*) {
+  if (op == platform::FileOp::kReplace) return chosen->noOneStep;
+  return op == platform::FileOp::kRename && chosen->renameFails;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  for (const Mode& mode : kModes) {
+    if (argc == 3 && std::strcmp(argv[1], mode.name) == 0) chosen = &mode;
+  }
+  if (chosen == nullptr) {
+    std::fprintf(stderr, "usage: commit_probe MODE FILE\n");
+    return 64;
+  }
+  HANDLE held = INVALID_HANDLE_VALUE;
+  if (chosen->holdOpen) {
+    held = CreateFileA(argv[2], GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (held == INVALID_HANDLE_VALUE) return 1;
+  }
+  platform::SetFaultHook(&Hook, nullptr);
+  std::printf("%d\n", IniSetString(argv[2], "drivers", "wave", "b"));
+  if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+  return 0;
+}
