@@ -323,4 +323,31 @@ TEST_P(WalkEdge, APositionThatDoesNotFitEndsTheWalk) {
 INSTANTIATE_TEST_SUITE_P(Edges, WalkEdge, ::testing::ValuesIn(kEdges),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A walk that skips 2 GiB of blank pieces in one call, from just below 2^31
+// to past 2^32, where a wrapped position would point back near the start.
+// It writes 2 GiB, so it runs only when CPUNINST_LARGE_TESTS is set.
+TEST_F(Hostile, AWalkThatReadsPastFourGigabytesEnds) {
+  if (std::getenv("CPUNINST_LARGE_TESTS") == nullptr) GTEST_SKIP() << "set CPUNINST_LARGE_TESTS to run it";
+  constexpr std::int64_t kFourGiB = std::int64_t{1} << 32;
+  const std::int64_t start = kTwoGiB - 100;
+  {
+    std::ofstream out(File(), std::ios::binary);
+    out.seekp(start);
+    out << "[A]\r\n";
+    const std::string blanks(1 << 20, ' ');
+    for (std::int64_t at = start + 5; at < kFourGiB + 50; at += static_cast<std::int64_t>(blanks.size())) {
+      out.write(blanks.data(), static_cast<std::streamsize>(blanks.size()));
+    }
+    out << "\r\nk=1\r\n";
+  }
+  std::string file = File();
+  std::int32_t position = static_cast<std::int32_t>(start);
+  EXPECT_EQ(IniFirstSectionLine(file.c_str(), "A", &position, INI_WALK_FROM_POSITION), nullptr);
+  EXPECT_EQ(position, static_cast<std::int32_t>(start));
+  std::int32_t walked = static_cast<std::int32_t>(start + 5);
+  EXPECT_EQ(IniNextSectionLine(file.c_str(), &walked, 0), nullptr);
+  EXPECT_EQ(walked, static_cast<std::int32_t>(start + 5));
+  CountCase();
+}
+
 }  // namespace
