@@ -9,6 +9,7 @@
 
 #include "platform/fault.h"
 #include "platform/hosted/changes.h"
+#include "platform/hosted/host_calls.h"
 
 namespace platform::hosted {
 namespace {
@@ -30,14 +31,6 @@ class Descriptor {
  private:
   int fd_;
 };
-
-int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
-  int fd;
-  do {
-    fd = ::open(path, flags | O_CLOEXEC, mode);
-  } while (fd < 0 && errno == EINTR);
-  return fd;
-}
 
 bool WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
@@ -69,14 +62,6 @@ bool WriteScratch(const std::string& scratchPath, mode_t mode, std::string_view 
   if (::fchmod(scratch.Get(), mode) != 0) return false;
   if (ShouldFail(FileOp::kFlush, scratchPath.c_str()) || ::fsync(scratch.Get()) != 0) return false;
   return scratch.Close();
-}
-
-// The rename itself is on stable storage once the folder is.
-void SyncFolderOf(const std::string& path) {
-  std::size_t slash = path.rfind('/');
-  std::string folder = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
-  Descriptor dir(OpenRetrying(folder.c_str(), O_RDONLY | O_DIRECTORY));
-  if (dir.Get() >= 0) ::fsync(dir.Get());
 }
 
 }  // namespace

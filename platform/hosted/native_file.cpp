@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "platform/hosted/changes.h"
+#include "platform/hosted/host_calls.h"
 #include "platform/hosted/machine_paths.h"
 
 namespace platform {
@@ -21,14 +22,6 @@ constexpr mode_t kNewFileMode = 0666;  // narrowed by the umask
 bool IsReadOnly(const std::string& hostPath) {
   struct stat info {};
   return ::stat(hostPath.c_str(), &info) == 0 && (info.st_mode & kWriteBits) == 0;
-}
-
-int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
-  int fd;
-  do {
-    fd = ::open(path, flags | O_CLOEXEC, mode);
-  } while (fd < 0 && errno == EINTR);
-  return fd;
 }
 
 // The host path of a file that may be deleted: a file (on a host path also a
@@ -55,16 +48,6 @@ bool ClearName(const std::string& hostPath) {
   return ::unlink(hostPath.c_str()) == 0 || errno == ENOENT;
 }
 
-// A rename is on stable storage once its folder is.
-void SyncFolderOf(const std::string& hostPath) {
-  std::size_t slash = hostPath.rfind('/');
-  std::string folder = slash == std::string::npos ? "." : hostPath.substr(0, slash == 0 ? 1 : slash);
-  int fd = OpenRetrying(folder.c_str(), O_RDONLY | O_DIRECTORY);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
-}
-
 }  // namespace
 
 bool NativeFile::Open(const char* path, Mode mode, const NativeFile* like) {
@@ -76,7 +59,7 @@ bool NativeFile::Open(const char* path, Mode mode, const NativeFile* like) {
     // followed. O_NONBLOCK keeps a FIFO from blocking the open; it changes
     // nothing for a regular file, so it stays.
     int flags = O_RDONLY | O_NONBLOCK | (hosted::IsDrivePath(path) ? O_NOFOLLOW : 0);
-    int fd = OpenRetrying(hostPath.c_str(), flags);
+    int fd = hosted::OpenRetrying(hostPath.c_str(), flags);
     if (fd < 0) return false;
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -95,7 +78,7 @@ bool NativeFile::Open(const char* path, Mode mode, const NativeFile* like) {
   // Created with no more permission than the model's, so nothing the old
   // file kept private is ever readable through the new one.
   mode_t createMode = copyModel ? (model.st_mode & 0777) : kNewFileMode;
-  int fd = OpenRetrying(hostPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, createMode);
+  int fd = hosted::OpenRetrying(hostPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, createMode);
   if (fd < 0) return false;
   if (copyModel) {
     // A read-only file is never replaced, so a copy of it stays writable, as
@@ -167,7 +150,7 @@ bool RenameNativeFile(const char* from, const char* to) {
     // A file system without that flag: a hard link never replaces either.
     renamed = ::link(hostFrom.c_str(), hostTo.c_str()) == 0 && ::unlink(hostFrom.c_str()) == 0;
   }
-  if (renamed) SyncFolderOf(hostTo);
+  if (renamed) hosted::SyncFolderOf(hostTo);
   return renamed;
 }
 
@@ -181,7 +164,7 @@ MoveResult ReplaceNativeFile(const char* from, const char* to) {
   hosted::NoteChangeAhead(hostFrom);
   hosted::NoteChangeAhead(hostTo);
   if (::rename(hostFrom.c_str(), hostTo.c_str()) != 0) return MoveResult::kFailed;
-  SyncFolderOf(hostTo);
+  hosted::SyncFolderOf(hostTo);
   return MoveResult::kMoved;
 }
 

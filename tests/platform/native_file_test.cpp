@@ -14,6 +14,7 @@
 
 #include "hostile.h"
 #include "hostile_disk.h"
+#include "param_name.h"
 #include "machine_fixture.h"
 #include "platform/fault.h"
 #include "platform/files.h"
@@ -201,7 +202,7 @@ TEST_P(NativeFileTest, ReplaceLeavesOneOfTheTwoFilesAtTheName) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Namings, NativeFileTest, ::testing::ValuesIn(kNamings),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         test_support::NameOfParam());
 
 // Host paths follow links, but a link to a device is no file either: reading
 // it never fills anything with zeros.

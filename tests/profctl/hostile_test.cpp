@@ -18,6 +18,7 @@
 #include "child.h"
 #include "hostile.h"
 #include "hostile_disk.h"
+#include "param_name.h"
 #include "tally.h"
 #include "tree.h"
 
@@ -79,25 +80,7 @@ void Count() { test_support::Tally("hostile cases (profctl)", 1); }
 
 // ---- Not a file where the file should be ----
 
-struct NotAFile {
-  const char* name;
-  bool (*make)(const fs::path& at);
-};
-
-void PrintTo(const NotAFile& thing, std::ostream* out) { *out << thing.name; }
-
-template <test_support::Hostile kKind>
-bool Place(const fs::path& at) {
-  return test_support::PlaceHostile(at, kKind, {});
-}
-
-const NotAFile kNotFiles[] = {
-    {"Fifo", Place<test_support::Hostile::kFifo>},
-    {"Device", Place<test_support::Hostile::kDevice>},
-    {"Socket", Place<test_support::Hostile::kSocket>},
-    {"LinkToDevZero", Place<test_support::Hostile::kLinkToZero>},
-    {"Folder", Place<test_support::Hostile::kFolder>},
-};
+using test_support::NotAFile;
 
 // Every subcommand that names the file: what it prints and its status.
 struct Answer {
@@ -136,8 +119,8 @@ TEST_P(WhereTheFileShouldBe, EveryCommandAnswersAtOnceAndWritesNothing) {
   ExpectOutsideUntouched();
 }
 
-INSTANTIATE_TEST_SUITE_P(Things, WhereTheFileShouldBe, ::testing::ValuesIn(kNotFiles),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Things, WhereTheFileShouldBe, ::testing::ValuesIn(test_support::ThingsWhereAFileShouldBe()),
+                         test_support::NameOfParam());
 
 // ---- What stands at the scratch name ----
 
@@ -165,7 +148,7 @@ TEST_P(AtTheScratchName, IsRemovedAsANameOrRefusesTheEdit) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Things, AtTheScratchName, ::testing::ValuesIn(test_support::ThingsAtANewName()),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         test_support::NameOfParam());
 
 // ---- Twins on a machine's drive ----
 

@@ -14,6 +14,7 @@
 #include "edit_operations.h"
 #include "hostile_disk.h"
 #include "profile_fixture.h"
+#include "param_name.h"
 #include "tally.h"
 
 namespace {
@@ -113,8 +114,6 @@ TEST_P(CrashPoints, TheNameHoldsTheOldOrTheNewBytes) {
 INSTANTIATE_TEST_SUITE_P(Corpus, CrashPoints,
                          ::testing::Combine(::testing::ValuesIn(profile_test::EditOperations()),
                                             ::testing::ValuesIn(kCorpus)),
-                         [](const auto& info) {
-                           return std::string(std::get<0>(info.param).name) + "_" + std::get<1>(info.param).name;
-                         });
+                         test_support::NameOfParam());
 
 }  // namespace

@@ -12,6 +12,7 @@
 
 #include "edit_operations.h"
 #include "profile_fixture.h"
+#include "param_name.h"
 #include "tally.h"
 
 namespace {
@@ -83,8 +84,6 @@ TEST_P(FaultSweep, NoPartialFileEverReplacesTheEditedOne) {
 INSTANTIATE_TEST_SUITE_P(Operations, FaultSweep,
                          ::testing::Combine(::testing::ValuesIn(profile_test::EditOperations()),
                                             ::testing::ValuesIn(kModes)),
-                         [](const auto& info) {
-                           return std::string(std::get<0>(info.param).name) + "_" + std::get<1>(info.param).name;
-                         });
+                         test_support::NameOfParam());
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "hostile_disk.h"
 #include "profile/profile.h"
 #include "profile_fixture.h"
+#include "param_name.h"
 #include "tally.h"
 
 namespace {
@@ -103,32 +104,11 @@ TEST_P(AtTheScratchName, IsRemovedAsANameOrRefusesTheEdit) {
 INSTANTIATE_TEST_SUITE_P(Things, AtTheScratchName,
                          ::testing::Combine(::testing::ValuesIn(profile_test::EditOperations()),
                                             ::testing::ValuesIn(test_support::ThingsAtANewName())),
-                         [](const auto& info) {
-                           return std::string(std::get<0>(info.param).name) + "_" + std::get<1>(info.param).name;
-                         });
+                         test_support::NameOfParam());
 
 // ---- What stands where the file should be ----
 
-struct NotAFile {
-  const char* name;
-  bool (*make)(const fs::path& at);  // false: cannot be made here (not root)
-};
-
-void PrintTo(const NotAFile& thing, std::ostream* out) { *out << thing.name; }
-
-template <test_support::Hostile kKind>
-bool Place(const fs::path& at) {
-  return test_support::PlaceHostile(at, kKind, {});
-}
-
-const NotAFile kNotFiles[] = {
-    {"Folder", Place<test_support::Hostile::kFolder>},
-    {"Fifo", Place<test_support::Hostile::kFifo>},
-    {"Device", Place<test_support::Hostile::kDevice>},
-    {"Socket", Place<test_support::Hostile::kSocket>},
-    {"LinkToDevZero", Place<test_support::Hostile::kLinkToZero>},
-    {"LinkToAFolder", [](const fs::path& at) { fs::create_directory_symlink("/", at); return true; }},
-};
+using test_support::NotAFile;
 
 class WhereTheFileShouldBe : public Hostile,
                              public ::testing::WithParamInterface<std::tuple<EditOperation, NotAFile>> {};
@@ -145,10 +125,8 @@ TEST_P(WhereTheFileShouldBe, EditsFailAtOnceBeforeAnyScratchFile) {
 
 INSTANTIATE_TEST_SUITE_P(Things, WhereTheFileShouldBe,
                          ::testing::Combine(::testing::ValuesIn(profile_test::EditOperations()),
-                                            ::testing::ValuesIn(kNotFiles)),
-                         [](const auto& info) {
-                           return std::string(std::get<0>(info.param).name) + "_" + std::get<1>(info.param).name;
-                         });
+                                            ::testing::ValuesIn(test_support::ThingsWhereAFileShouldBe())),
+                         test_support::NameOfParam());
 
 class ReadersOfNotAFile : public Hostile, public ::testing::WithParamInterface<NotAFile> {};
 
@@ -170,8 +148,8 @@ TEST_P(ReadersOfNotAFile, AnswerTheirDefault) {
   CountCase();
 }
 
-INSTANTIATE_TEST_SUITE_P(Things, ReadersOfNotAFile, ::testing::ValuesIn(kNotFiles),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Things, ReadersOfNotAFile, ::testing::ValuesIn(test_support::ThingsWhereAFileShouldBe()),
+                         test_support::NameOfParam());
 
 // ---- Twins on a machine's drive ----
 
@@ -207,13 +185,13 @@ TEST_P(TwinNames, NeitherTwinIsReached) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Operations, TwinNames, ::testing::ValuesIn(profile_test::EditOperations()),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         test_support::NameOfParam());
 
-// ---- Permissions ----
+// ---- Permissions and a full disk, for each operation ----
 
-class Permissions : public Hostile, public ::testing::WithParamInterface<EditOperation> {};
+class EachOperation : public Hostile, public ::testing::WithParamInterface<EditOperation> {};
 
-TEST_P(Permissions, TheNewFileKeepsTheOldOnesModeAndOwner) {
+TEST_P(EachOperation, TheNewFileKeepsTheOldOnesModeAndOwner) {
   const EditOperation& operation = GetParam();
   bool root = ::geteuid() == 0;
   ::umask(022);
@@ -238,14 +216,7 @@ TEST_P(Permissions, TheNewFileKeepsTheOldOnesModeAndOwner) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Operations, Permissions, ::testing::ValuesIn(profile_test::EditOperations()),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-// ---- A full disk ----
-
-class FullDisk : public Hostile, public ::testing::WithParamInterface<EditOperation> {};
-
-TEST_P(FullDisk, LeavesTheFileAndALaterRunCanRepair) {
+TEST_P(EachOperation, AFullDiskLeavesTheFileAndALaterRunCanRepair) {
   const EditOperation& operation = GetParam();
   auto [cleanResult, cleanBytes] = CleanRun(operation);
   test_support::SmallDisk disk(dir_ / "small", 64 * 1024);
@@ -266,8 +237,8 @@ TEST_P(FullDisk, LeavesTheFileAndALaterRunCanRepair) {
   CountCase();
 }
 
-INSTANTIATE_TEST_SUITE_P(Operations, FullDisk, ::testing::ValuesIn(profile_test::EditOperations()),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Operations, EachOperation, ::testing::ValuesIn(profile_test::EditOperations()),
+                         test_support::NameOfParam());
 
 // ---- Walk positions at the edge of 32 bits ----
 
@@ -321,7 +292,7 @@ TEST_P(WalkEdge, APositionThatDoesNotFitEndsTheWalk) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Edges, WalkEdge, ::testing::ValuesIn(kEdges),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         test_support::NameOfParam());
 
 // A walk that skips 2 GiB of blank pieces in one call, from just below 2^31
 // to past 2^32, where a wrapped position would point back near the start.

@@ -21,7 +21,28 @@ bool Place(const fs::path& at, const fs::path& target) {
   return PlaceHostile(at, kKind, target);
 }
 
+template <Hostile kKind>
+bool PlaceAlone(const fs::path& at) {
+  return PlaceHostile(at, kKind, {});
+}
+
 }  // namespace
+
+const std::vector<NotAFile>& ThingsWhereAFileShouldBe() {
+  static const std::vector<NotAFile> things = {
+      {"Folder", PlaceAlone<Hostile::kFolder>},
+      {"Fifo", PlaceAlone<Hostile::kFifo>},
+      {"Device", PlaceAlone<Hostile::kDevice>},
+      {"Socket", PlaceAlone<Hostile::kSocket>},
+      {"LinkToDevZero", PlaceAlone<Hostile::kLinkToZero>},
+      {"LinkToAFolder", [](const fs::path& at) {
+         std::error_code error;
+         fs::create_directory_symlink("/", at, error);
+         return !error;
+       }},
+  };
+  return things;
+}
 
 const std::vector<AtANewName>& ThingsAtANewName() {
   static const std::vector<AtANewName> things = {

@@ -25,6 +25,16 @@ struct AtANewName {
 const std::vector<AtANewName>& ThingsAtANewName();
 inline void PrintTo(const AtANewName& thing, std::ostream* out) { *out << thing.name; }
 
+// What may stand where a file is expected and is no regular file: made by
+// make(at), which answers false where this system or user cannot make it.
+struct NotAFile {
+  const char* name;
+  bool (*make)(const std::filesystem::path& at);
+};
+// A folder, a FIFO, a device, a socket, links to /dev/zero and to a folder.
+const std::vector<NotAFile>& ThingsWhereAFileShouldBe();
+inline void PrintTo(const NotAFile& thing, std::ostream* out) { *out << thing.name; }
+
 // A small tmpfs mounted at a folder for the object's life: the disk-full
 // case. Only root may mount; Mounted() then says false and Note() why.
 class SmallDisk {

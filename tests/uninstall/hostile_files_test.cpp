@@ -19,6 +19,7 @@
 #include "card_machine.h"
 #include "hostile.h"
 #include "hostile_disk.h"
+#include "param_name.h"
 #include "tally.h"
 
 namespace uninstall_test {
@@ -199,7 +200,7 @@ TEST_P(HostileTree, EndsCleanlyAndTouchesOnlyWhatItMay) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Trees, HostileTree, testing::ValuesIn(Cases()),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         test_support::NameOfParam());
 
 // The restart processes wininit.ini: a FIFO there is no list and blocks nothing.
 TEST(HostileTree, AFifoAtTheBootListBlocksNoRestart) {
