@@ -1,5 +1,5 @@
 // What the library's operations must do, over the text model: the expected
-// result of each operation from the documented rules, plus the plain
+// result of each operation from the rules profile.h states, plus the plain
 // properties asked of every edit (what an edit may remove or add).
 #ifndef CPUNINST_TESTS_FUZZ_EDIT_MODEL_H
 #define CPUNINST_TESTS_FUZZ_EDIT_MODEL_H

@@ -1,6 +1,6 @@
 // An independent small model of how the library sees a file: DOS text mode,
 // lines and their first pieces, the key rule, line removal's normalisation.
-// Written from the documented rules, not from the library's code, so that
+// Written from the rules as profile.h states them, not from the code, so that
 // the fuzz targets compare two readings of the same rules.
 #ifndef CPUNINST_TESTS_FUZZ_TEXT_MODEL_H
 #define CPUNINST_TESTS_FUZZ_TEXT_MODEL_H
