@@ -14,6 +14,7 @@
 #include "harness.h"
 #include "platform/hosted/registry_file.h"
 #include "platform/platform.h"
+#include "registry_model.h"
 #include "text_model.h"
 
 namespace {
@@ -27,60 +28,6 @@ using platform::hosted::RegistryValue;
 constexpr std::string_view kLocalMachine = "HKEY_LOCAL_MACHINE";
 constexpr std::size_t kMostRemovals = 48;
 constexpr std::size_t kMostOpenedKeys = 4;
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-// A line's text without its LF and the CR before it.
-std::string_view Body(std::string_view line) {
-  if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
-  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  return TrimBlanks(line);
-}
-
-std::size_t LineCount(std::string_view text) { return Lines(text).size(); }
-
-bool IsBelow(std::string_view path, std::string_view top) {
-  if (top.empty()) return true;
-  return path.size() >= top.size() && SameIgnoringCase(path.substr(0, top.size()), top) &&
-         (path.size() == top.size() || path[top.size()] == '\\');
-}
-
-// The text without the blocks of the key and its subkeys, read line by line:
-// a block runs from its header to the next header; a value line ending in
-// '\' carries on over the next line, whatever that line holds.
-std::string WithoutSubtree(std::string_view text, std::string_view root, std::string_view top) {
-  std::string kept;
-  bool removing = false;
-  bool continuing = false;
-  std::string logical;
-  std::vector<std::string_view> lines = Lines(text);
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    std::string_view line = lines[i];
-    std::string_view body = Body(line);
-    if (continuing) {
-      logical += body;
-    } else if (i > 0 && !body.empty() && body.front() == '[') {
-      std::string_view name = body.substr(1, body.size() - 2);
-      std::size_t slash = name.find('\\');
-      std::string_view path = slash == std::string_view::npos ? std::string_view() : name.substr(slash + 1);
-      removing = SameIgnoringCase(name.substr(0, slash), root) && IsBelow(path, top);
-    } else if (i > 0 && !body.empty() && body.front() != ';') {
-      logical = body;
-    } else {
-      logical.clear();
-    }
-    continuing = !logical.empty() && logical.back() == '\\';
-    if (continuing) logical.pop_back();
-    if (!removing) kept += line;
-  }
-  return kept;
-}
 
 bool SameValues(const std::vector<RegistryValue>& a, const std::vector<RegistryValue>& b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const RegistryValue& x, const RegistryValue& y) {
@@ -215,7 +162,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   RegistryFile file;
   RegistryError error;
   if (!file.Parse(text, error)) {
-    Check(error.line >= 1 && error.line <= std::max<std::size_t>(1, LineCount(text)),
+    Check(error.line >= 1 && error.line <= std::max<std::size_t>(1, Lines(text).size()),
           "a refused text names a line inside it", std::to_string(error.line));
     Check(!error.reason.empty(), "a refused text says why");
     Check(file.Blocks().empty(), "a refused text has no keys");
