@@ -20,6 +20,7 @@
 
 #include "answer_stream.h"
 #include "harness.h"
+#include "text_model.h"
 #include "platform/hosted/answer_reader.h"
 #include "platform/platform.h"
 
@@ -79,11 +80,7 @@ const std::array<Box, 4> kBoxes = {{
 int ModelAnswer(const Box& box, std::size_t defaultButton, const std::vector<Run>& runs) {
   for (const std::optional<std::string>& line : StreamLines(runs, kMaxAnswerLine)) {
     if (!line) continue;
-    std::string_view answer = *line;
-    while (!answer.empty() && (answer.front() == ' ' || answer.front() == '\t')) answer.remove_prefix(1);
-    while (!answer.empty() && (answer.back() == ' ' || answer.back() == '\t')) answer.remove_suffix(1);
-    std::string lower(answer);
-    for (char& c : lower) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    std::string lower = LowerCase(TrimBlanks(*line));
     if (lower.empty()) return box.buttons[defaultButton].id;
     for (const Button& button : box.buttons) {
       if (lower == button.answer || lower == button.answer.substr(0, 1)) return button.id;

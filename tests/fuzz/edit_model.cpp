@@ -8,8 +8,6 @@ namespace {
 constexpr int kWalkBlankLines = 1;
 constexpr int kWalkFromPosition = 2;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
 std::string_view UpToNul(std::string_view text) { return text.substr(0, text.find('\0')); }
 
 std::string WithLineEnd(std::string_view line) { return std::string(line) + '\n'; }

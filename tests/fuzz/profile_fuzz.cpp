@@ -79,11 +79,6 @@ Place MakePlace(bool drive) {
   return place;
 }
 
-std::string LowerAscii(std::string text) {
-  for (char& c : text) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-  return text;
-}
-
 // The edited file (under whatever case its name now has) and the names of
 // everything else in its folder.
 struct Left {
@@ -94,7 +89,7 @@ struct Left {
 Left WhatIsLeft(const Place& place) {
   Left left;
   for (const std::string& name : FolderNames(place.folder)) {
-    if (LowerAscii(name) == place.name && !left.file) left.file = ReadFile(place.folder + "/" + name);
+    if (LowerCase(name) == place.name && !left.file) left.file = ReadFile(place.folder + "/" + name);
     else left.others.push_back(name);
   }
   return left;
@@ -309,7 +304,7 @@ std::optional<FaultPlan> ParseFault(std::string_view settings) {
   if (!fault || fault->empty()) return std::nullopt;
   constexpr std::string_view kLetters = "orwfda";
   char letter = (*fault)[0];
-  char lower = letter >= 'A' && letter <= 'Z' ? static_cast<char>(letter - 'A' + 'a') : letter;
+  char lower = LowerCase(fault->substr(0, 1)).front();
   std::size_t which = kLetters.find(lower);
   if (which == std::string_view::npos) return std::nullopt;
   FaultPlan plan;

@@ -7,14 +7,6 @@ namespace {
 
 constexpr char kCtrlZ = 0x1A;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
 enum class Kind { kSkipped, kHeader, kBadHeader, kKey, kOther };
 
 struct RecordLine {
@@ -24,8 +16,7 @@ struct RecordLine {
 };
 
 RecordLine Classify(std::string_view line) {
-  if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
-  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  line = WithoutLineEnd(line);
   std::string_view body = TrimBlanks(line);
   if (body.empty() || body.front() == ';') return {};
   if (body.front() == '[') {

@@ -5,25 +5,6 @@
 #include "text_model.h"
 
 namespace fuzz {
-namespace {
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-// A line's text without its LF and the CR before it, blanks trimmed.
-std::string_view Body(std::string_view line) {
-  if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
-  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  return TrimBlanks(line);
-}
-
-}  // namespace
-
 bool IsBelow(std::string_view path, std::string_view top) {
   if (top.empty()) return true;
   return path.size() >= top.size() && SameIgnoringCase(path.substr(0, top.size()), top) &&
@@ -39,7 +20,7 @@ std::string WithoutSubtree(std::string_view text, std::string_view root, std::st
   // The first line is REGEDIT4; blocks start with the first header.
   for (std::size_t i = 0; i < lines.size(); ++i) {
     std::string_view line = lines[i];
-    std::string_view body = Body(line);
+    std::string_view body = TrimBlanks(WithoutLineEnd(line));
     if (continuing) {
       logical += body;
     } else if (i > 0 && !body.empty() && body.front() == '[') {

@@ -53,6 +53,12 @@ std::vector<std::string_view> Lines(std::string_view text) {
   return lines;
 }
 
+std::string_view WithoutLineEnd(std::string_view line) {
+  if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  return line;
+}
+
 std::vector<std::string_view> Pieces(std::string_view line, std::size_t length) {
   std::vector<std::string_view> pieces;
   for (std::size_t at = 0; at < line.size(); at += length) pieces.push_back(line.substr(at, length));
@@ -90,6 +96,20 @@ bool HasKey(std::string_view line, std::string_view wanted) {
 }
 
 bool IsWhiteSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view TrimBlanks(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+std::string LowerCase(std::string_view text) {
+  std::string lower;
+  for (char c : text) lower += Lower(c);
+  return lower;
+}
 
 std::string Normalised(std::string_view text, int options) {
   std::string out;

@@ -26,6 +26,8 @@ std::string DosBytes(std::string_view text);
 
 // The lines of a text, each with its LF; the last one may have none.
 std::vector<std::string_view> Lines(std::string_view text);
+// A line without its LF and a CR just before it.
+std::string_view WithoutLineEnd(std::string_view line);
 // A line's pieces of at most `length` bytes.
 std::vector<std::string_view> Pieces(std::string_view line, std::size_t length = kPiece);
 
@@ -45,6 +47,11 @@ bool SameIgnoringCase(std::string_view a, std::string_view b);
 bool HasKey(std::string_view line, std::string_view wanted);
 
 bool IsWhiteSpace(char c);
+// A blank is a space or a tab.
+bool IsBlank(char c);
+std::string_view TrimBlanks(std::string_view text);
+// A-Z as a-z, every other byte as it is.
+std::string LowerCase(std::string_view text);
 // Line removal's options 1 (no white space) and 2 (lower case), in that order.
 std::string Normalised(std::string_view text, int options);
 // The text without its trailing white space.
