@@ -1,5 +1,7 @@
 #include "profile/line_rules.h"
 
+#include <array>
+
 #include "profile/text_class.h"
 
 namespace profile {
@@ -7,14 +9,26 @@ namespace {
 
 constexpr bool IsKeySeparator(char c) { return c == ' ' || c == '\t' || c == '='; }
 
+// The bytes a key runs up to: a separator, or the NUL that ends the text.
+constexpr std::array<bool, 256> kKeyStops = [] {
+  std::array<bool, 256> stops{};
+  for (int c = 0; c < 256; ++c) stops[c] = c == 0 || IsKeySeparator(static_cast<char>(c));
+  return stops;
+}();
+
+constexpr bool EndsKey(char c) { return kKeyStops[static_cast<unsigned char>(c)]; }
+
 }  // namespace
 
 std::string_view TextOf(std::string_view piece) { return piece.substr(0, piece.find('\0')); }
 
 std::optional<std::string_view> SectionName(std::string_view piece) {
-  piece = TextOf(piece);
+  // Most pieces hold no '[' at all: they are turned away without a look for
+  // their NUL.
   auto open = piece.find('[');
   if (open == std::string_view::npos) return std::nullopt;
+  piece = TextOf(piece);
+  if (open >= piece.size()) return std::nullopt;
   std::size_t start = open + 1;
   while (start < piece.size() && IsBlank(piece[start])) ++start;
   if (start == piece.size()) return std::nullopt;
@@ -32,21 +46,39 @@ bool IsHeaderOf(std::string_view piece, std::string_view wanted) {
   return name && EqualFolded(*name, wanted);
 }
 
+// One walk over the piece that stops at its first NUL, as TextOf would.
 KeySplit SplitKey(std::string_view piece) {
-  piece = TextOf(piece);
+  const char* text = piece.data();
+  const std::size_t size = piece.size();
   std::size_t start = 0;
-  while (start < piece.size() && IsKeySeparator(piece[start])) ++start;
+  while (start < size && IsKeySeparator(text[start])) ++start;
   std::size_t end = start;
-  while (end < piece.size() && !IsKeySeparator(piece[end])) ++end;
-  return {piece.substr(start, end - start), end, end + 1 < piece.size()};
+  while (end < size && !EndsKey(text[end])) ++end;
+  // A value needs a byte of text after the separator that ended the key.
+  bool hasValue = end + 1 < size && text[end] != '\0' && text[end + 1] != '\0';
+  return {std::string_view(text + start, end - start), end, hasValue};
 }
 
 std::optional<char> FirstVisible(std::string_view piece) {
-  for (char c : TextOf(piece)) {
+  for (char c : piece) {
+    if (c == '\0') break;
     if (!IsWhiteSpace(c)) return c;
   }
   return std::nullopt;
 }
 
-}  // namespace profile
+bool MayHoldKey(std::string_view piece, std::string_view wanted, bool sectionEnds) {
+  std::size_t start = 0;
+  while (start < piece.size() && IsKeySeparator(piece[start])) ++start;
+  // No key at all: the text ends among separators.
+  if (start == piece.size() || piece[start] == '\0') return false;
+  char first = piece[start];
+  return (sectionEnds && first == '[') || (!wanted.empty() && FoldCase(first) == FoldCase(wanted[0]));
+}
 
+bool EndsSectionByBracket(std::string_view piece) {
+  auto open = piece.find('[');
+  return open != std::string_view::npos && TextOf(piece.substr(0, open)).size() == open;
+}
+
+}  // namespace profile

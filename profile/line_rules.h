@@ -43,9 +43,15 @@ inline bool EndsSectionByKey(const KeySplit& split) {
 }
 
 // Section end by any bracket: '[' anywhere in the piece.
-inline bool EndsSectionByBracket(std::string_view piece) {
-  return TextOf(piece).find('[') != std::string_view::npos;
-}
+bool EndsSectionByBracket(std::string_view piece);
+
+// A quick test that turns pieces away before the rules above look at them:
+// what it turns away, the rules would too. (A piece without '[' is no header
+// and ends no section by bracket or key token.)
+
+// Whether the piece's key could be the wanted key (its first byte matches,
+// case folded) or, when sectionEnds, end the section ('[' first).
+bool MayHoldKey(std::string_view piece, std::string_view wanted, bool sectionEnds);
 
 // The piece's first byte outside the white-space class, or nothing.
 std::optional<char> FirstVisible(std::string_view piece);

@@ -1,0 +1,71 @@
+// Finding the end of a line without a call per line: lines are a few dozen
+// bytes, where the call of a library search costs more than the search.
+// Sixteen bytes are compared at a time where the target has SSE2, one at a
+// time where it has none; both give the same answers.
+#ifndef CPUNINST_PLATFORM_BYTE_SCAN_H
+#define CPUNINST_PLATFORM_BYTE_SCAN_H
+
+#include <algorithm>
+#include <bit>
+#include <cstddef>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace platform {
+
+inline constexpr std::size_t kScanStep = 16;
+
+#if defined(__SSE2__)
+// Bit i is set where chunk[i] is `wanted`; the chunk holds kScanStep bytes.
+[[gnu::always_inline]] inline unsigned MatchMask(const char* chunk, char wanted) {
+  __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chunk));
+  return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(wanted))));
+}
+#else
+[[gnu::always_inline]] inline unsigned MatchMask(const char* chunk, char wanted) {
+  unsigned mask = 0;
+  for (std::size_t i = 0; i < kScanStep; ++i) mask |= static_cast<unsigned>(chunk[i] == wanted) << i;
+  return mask;
+}
+#endif
+
+struct LineScan {
+  std::size_t lineFeed;  // offset of the first line feed, or the length
+  bool watched;          // the watched byte occurs before it
+};
+
+// Looks for the first line feed in text[0, length) and notes whether the
+// byte `watch` occurs before it. It may load bytes up to text[readable - 1]
+// (readable >= length) to compare them in larger steps; nothing at or beyond
+// length counts.
+[[gnu::always_inline]] inline LineScan ScanLine(const char* text, std::size_t length,
+                                                std::size_t readable, char watch) {
+  bool watched = false;
+  std::size_t at = 0;
+  for (; at < length && at + kScanStep <= readable; at += kScanStep) {
+    unsigned lineFeeds = MatchMask(text + at, '\n');
+    unsigned watches = MatchMask(text + at, watch);
+    if (length - at < kScanStep) {
+      unsigned inside = (1u << (length - at)) - 1;
+      lineFeeds &= inside;
+      watches &= inside;
+    }
+    if (lineFeeds != 0) {
+      unsigned before = (lineFeeds & (0u - lineFeeds)) - 1;
+      return {at + static_cast<std::size_t>(std::countr_zero(lineFeeds)),
+              watched || (watches & before) != 0};
+    }
+    watched = watched || watches != 0;
+  }
+  for (; at < length; ++at) {
+    if (text[at] == '\n') return {at, watched};
+    watched = watched || text[at] == watch;
+  }
+  return {length, watched};
+}
+
+}  // namespace platform
+
+#endif  // CPUNINST_PLATFORM_BYTE_SCAN_H
