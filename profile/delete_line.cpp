@@ -114,12 +114,13 @@ class LineMatcher {
 
   // Containment in a whole line: every byte that normalises to the
   // pattern's first byte is a start to try from. Lines are short, and most
-  // hold no such byte at all.
+  // hold no such byte at all. (A normalised pattern holds no byte that
+  // normalising drops.)
   bool Contains(std::string_view line) const {
     const std::size_t length = line.size();
     for (std::size_t start = 0; start < length; ++start) {
       char c = line[start];
-      if (Dropped(c) || Normal(c) != pattern_[0]) continue;
+      if (Normal(c) != pattern_[0]) continue;
       std::size_t matched = 1;
       for (std::size_t i = start + 1; i < length && matched < pattern_.size(); ++i) {
         c = line[i];
@@ -157,9 +158,10 @@ class LineRemoval {
 
   // False when the scan must stop: end of file, a read or a write failure.
   bool NextLine() {
-    // Whole lines that do not match go on unchanged in one run.
-    if (!edit_.KeepPlain(line_, [this](std::string_view piece, bool startsLine, bool) {
-          return startsLine && piece.back() == '\n' && !matcher_.MatchesLine(piece);
+    // Whole lines that do not match go on unchanged in one run. (It starts
+    // at a line's start and takes only pieces that end one.)
+    if (!edit_.KeepPlain(line_, [this](std::string_view piece, bool, bool) {
+          return piece.back() == '\n' && !matcher_.MatchesLine(piece);
         })) {
       return false;
     }
