@@ -66,6 +66,27 @@ struct LineScan {
   return {length, watched};
 }
 
+// The offset of the first byte in text[0, length) that is `one` or `other`,
+// or length.
+inline std::size_t FindEither(const char* text, std::size_t length, char one, char other) {
+  auto hitsAt = [&](std::size_t at) { return MatchMask(text + at, one) | MatchMask(text + at, other); };
+  if (length < kScanStep) {
+    for (std::size_t at = 0; at < length; ++at) {
+      if (text[at] == one || text[at] == other) return at;
+    }
+    return length;
+  }
+  std::size_t at = 0;
+  for (; at + kScanStep <= length; at += kScanStep) {
+    if (unsigned hits = hitsAt(at); hits != 0) return at + static_cast<std::size_t>(std::countr_zero(hits));
+  }
+  if (at == length) return length;
+  // The last bytes: one more step that ends at the end, without the bytes
+  // already looked at.
+  unsigned hits = hitsAt(length - kScanStep) >> (kScanStep - (length - at));
+  return hits != 0 ? at + static_cast<std::size_t>(std::countr_zero(hits)) : length;
+}
+
 }  // namespace platform
 
 #endif  // CPUNINST_PLATFORM_BYTE_SCAN_H

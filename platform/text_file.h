@@ -239,13 +239,14 @@ std::size_t TextReader::Skip(std::size_t maxLength, bool pass, char watch, LineE
   if (atEnd_ || error_ || maxLength == 0 || (pass && sink_ == nullptr)) return 0;
   std::size_t count = 0;
   std::size_t at = next_;
+  LineEnds ends = lines;
   while (at < filled_) {
     Located piece = Locate(at, maxLength, watch);
     if (piece.length == 0) break;
     char* text = buffer_.data() + at;
     // The rule sees the piece as NextPiece shows it.
     if (piece.crLf) text[piece.length - 1] = '\n';
-    bool turnedAway = plain(std::string_view(text, piece.length), lines.ends, piece.watched);
+    bool turnedAway = plain(std::string_view(text, piece.length), ends.ends, piece.watched);
     if (piece.crLf) text[piece.length - 1] = '\r';
     if (!turnedAway) break;
     if (ShouldFail(FileOp::kRead, path_.data())) {
@@ -253,8 +254,8 @@ std::size_t TextReader::Skip(std::size_t maxLength, bool pass, char watch, LineE
       break;
     }
     ++count;
-    lines.starts = lines.ends;
-    lines.ends = piece.crLf || piece.loneLf;
+    ends.starts = ends.ends;
+    ends.ends = piece.crLf || piece.loneLf;
     if (pass) {
       if (!sink_->Admit()) {
         at = piece.end;
@@ -264,6 +265,7 @@ std::size_t TextReader::Skip(std::size_t maxLength, bool pass, char watch, LineE
     }
     at = piece.end;
   }
+  lines = ends;
   next_ = at;
   return count;
 }

@@ -8,6 +8,7 @@
 #include <new>
 #include <string_view>
 
+#include "platform/byte_scan.h"
 #include "profile/line_buffers.h"
 #include "profile/profile.h"
 #include "profile/scratch_edit.h"
@@ -118,12 +119,16 @@ class LineMatcher {
   // normalising drops.)
   bool Contains(std::string_view line) const {
     const std::size_t length = line.size();
+    const char first = pattern_[0];
+    // With lower-casing, an upper-case letter normalises to it too.
+    const char firstAlso =
+        lower_ && first >= 'a' && first <= 'z' ? static_cast<char>(first - 'a' + 'A') : first;
     for (std::size_t start = 0; start < length; ++start) {
-      char c = line[start];
-      if (Normal(c) != pattern_[0]) continue;
+      start += platform::FindEither(line.data() + start, length - start, first, firstAlso);
+      if (start == length) break;
       std::size_t matched = 1;
       for (std::size_t i = start + 1; i < length && matched < pattern_.size(); ++i) {
-        c = line[i];
+        char c = line[i];
         if (Dropped(c)) continue;
         if (Normal(c) != pattern_[matched]) break;
         ++matched;
