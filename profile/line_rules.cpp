@@ -7,8 +7,6 @@
 namespace profile {
 namespace {
 
-constexpr bool IsKeySeparator(char c) { return c == ' ' || c == '\t' || c == '='; }
-
 // The bytes a key runs up to: a separator, or the NUL that ends the text.
 constexpr std::array<bool, 256> kKeyStops = [] {
   std::array<bool, 256> stops{};
@@ -65,15 +63,6 @@ std::optional<char> FirstVisible(std::string_view piece) {
     if (!IsWhiteSpace(c)) return c;
   }
   return std::nullopt;
-}
-
-bool MayHoldKey(std::string_view piece, std::string_view wanted, bool sectionEnds) {
-  std::size_t start = 0;
-  while (start < piece.size() && IsKeySeparator(piece[start])) ++start;
-  // No key at all: the text ends among separators.
-  if (start == piece.size() || piece[start] == '\0') return false;
-  char first = piece[start];
-  return (sectionEnds && first == '[') || (!wanted.empty() && FoldCase(first) == FoldCase(wanted[0]));
 }
 
 bool EndsSectionByBracket(std::string_view piece) {

@@ -51,7 +51,7 @@ bool EndsSectionByBracket(std::string_view piece);
 
 // Whether the piece's key could be the wanted key (its first byte matches,
 // case folded) or, when sectionEnds, end the section ('[' first).
-bool MayHoldKey(std::string_view piece, std::string_view wanted, bool sectionEnds);
+inline bool MayHoldKey(std::string_view piece, std::string_view wanted, bool sectionEnds);
 
 // The piece's first byte outside the white-space class, or nothing.
 std::optional<char> FirstVisible(std::string_view piece);
@@ -64,6 +64,17 @@ namespace profile {
 
 inline bool HasKey(const KeySplit& split, std::string_view wanted) {
   return !split.key.empty() && EqualFolded(split.key, wanted);
+}
+
+constexpr bool IsKeySeparator(char c) { return c == ' ' || c == '\t' || c == '='; }
+
+inline bool MayHoldKey(std::string_view piece, std::string_view wanted, bool sectionEnds) {
+  std::size_t start = 0;
+  while (start < piece.size() && IsKeySeparator(piece[start])) ++start;
+  // No key at all: the text ends among separators.
+  if (start == piece.size() || piece[start] == '\0') return false;
+  char first = piece[start];
+  return (sectionEnds && first == '[') || (!wanted.empty() && FoldCase(first) == FoldCase(wanted[0]));
 }
 
 }  // namespace profile
