@@ -1,6 +1,7 @@
 #include "platform/text_file.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "platform/fault.h"
@@ -162,6 +163,70 @@ bool TextReader::Seek(std::int64_t offset) {
   passStart_ = passEnd_ = 0;
   ctrlZ_ = atEnd_ = error_ = false;
   return true;
+}
+
+TextReader::LineRun TextReader::ReadLines(std::size_t from, std::size_t to, std::size_t maxLength,
+                                          bool pass) {
+  const std::size_t lines = CountShortLines(from, to, maxLength, pass);
+  if (lines == 0) return {0, from, false};
+  // Where the piece after `pieces` whole lines starts.
+  auto after = [&](std::size_t pieces) {
+    std::size_t at = from;
+    for (; pieces > 0; --pieces) at = std::string_view(buffer_.data(), to).find('\n', at) + 1;
+    return at;
+  };
+  for (std::size_t piece = 0; piece < lines; ++piece) {
+    const bool readFails = ShouldFail(FileOp::kRead, path_.data());
+    if (readFails || (pass && !sink_->Admit())) {
+      // The pieces before this one were read (and passed on); this one was
+      // read only when its write failed.
+      if (pass) PassWhole(from, after(piece), false);
+      error_ = error_ || readFails;
+      return {readFails ? piece : piece + 1, after(readFails ? piece : piece + 1), true};
+    }
+  }
+  if (pass) PassWhole(from, to, false);
+  return {lines, to, false};
+}
+
+std::size_t TextReader::CountShortLines(std::size_t from, std::size_t to, std::size_t maxLength,
+                                        bool loneLfs) const {
+  // Lines between two line feeds of one block are shorter than a block;
+  // the first line that ends in a block is measured.
+  if (maxLength < kBlock) return 0;
+  std::size_t lines = 0;
+  std::size_t lineStart = from;
+  std::uint64_t crBefore = 0;  // 1: the byte before the block is a CR of the range
+  for (std::size_t at = from; at < to; at += kBlock) {
+    const std::size_t take = std::min(kBlock, to - at);
+    std::uint64_t lineFeeds = 0;
+    std::uint64_t carriageReturns = 0;
+    if (at + kBlock <= filled_) {
+      lineFeeds = BlockMask(buffer_.data() + at, '\n');
+      if (loneLfs) carriageReturns = BlockMask(buffer_.data() + at, '\r');
+    } else {
+      for (std::size_t i = 0; i < take; ++i) {
+        lineFeeds |= std::uint64_t{buffer_[at + i] == '\n'} << i;
+        carriageReturns |= std::uint64_t{buffer_[at + i] == '\r'} << i;
+      }
+    }
+    if (take < kBlock) {
+      lineFeeds &= (std::uint64_t{1} << take) - 1;
+      carriageReturns &= (std::uint64_t{1} << take) - 1;
+    }
+    if (lineFeeds == 0) {
+      if (at + take - lineStart > maxLength) return 0;
+    } else {
+      // A line that fits a piece on disk fits one as shown.
+      const std::size_t firstLineFeed = at + static_cast<std::size_t>(std::countr_zero(lineFeeds));
+      if (firstLineFeed + 1 - lineStart > maxLength) return 0;
+      if (loneLfs && (lineFeeds & ~((carriageReturns << 1) | crBefore)) != 0) return 0;
+      lines += CountBits(lineFeeds);
+      lineStart = at + static_cast<std::size_t>(std::bit_width(lineFeeds));
+    }
+    crBefore = (carriageReturns >> (take - 1)) & 1u;
+  }
+  return lines;
 }
 
 void TextReader::PassCopy(std::string_view piece) {

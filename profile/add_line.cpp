@@ -24,11 +24,13 @@ class LineAddition {
 
   // False when the copy must stop.
   bool Step() {
-    if (!edit_.KeepPlain(buffer_, [this](std::string_view, bool startsLine, bool holdsBracket) {
-          return Plain(startsLine, holdsBracket);
-        })) {
-      return false;
-    }
+    auto plain = [this](std::string_view, bool startsLine, bool holdsBracket) {
+      return Plain(startsLine, holdsBracket);
+    };
+    auto find = [this](const char* text, std::size_t from, std::size_t to) {
+      return inSection_ && section_ == nullptr ? kFindNothing(text, from, to) : FindBracket(text, from, to);
+    };
+    if (!edit_.KeepPlain(buffer_, plain, find)) return false;
     std::string_view piece = edit_.Reader().Next(buffer_);
     if (piece.empty()) return false;
     if (!edit_.Reader().StartsLine()) return edit_.Keep(piece);

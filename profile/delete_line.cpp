@@ -85,6 +85,17 @@ class LineMatcher {
     }
   }
 
+  // Where a line that may match could stand in text[from, to), for the skip
+  // loop: the pattern stands there on disk (less a closing line feed, which
+  // may be CR LF), or, when white space is removed, at least its first byte.
+  std::size_t Find(const char* text, std::size_t from, std::size_t to) const {
+    // An empty pattern is in every line, and equals a line of white space.
+    if (pattern_.empty()) return contains_ || noSpaces_ ? from : to;
+    std::string_view needle = noSpaces_ ? pattern_.substr(0, 1) : pattern_;
+    if (needle.back() == '\n') needle.remove_suffix(1);
+    return from + platform::FindText(text + from, to - from, needle, lower_);
+  }
+
   // True once the rest of the line cannot change the outcome.
   bool Decided() const { return contains_ ? found_ : mismatch_; }
   bool Matches() const { return contains_ ? found_ : (!mismatch_ && matched_ == pattern_.size()); }
@@ -165,11 +176,13 @@ class LineRemoval {
   bool NextLine() {
     // Whole lines that do not match go on unchanged in one run. (It starts
     // at a line's start and takes only pieces that end one.)
-    if (!edit_.KeepPlain(line_, [this](std::string_view piece, bool, bool) {
-          return piece.back() == '\n' && !matcher_.MatchesLine(piece);
-        })) {
-      return false;
-    }
+    auto plain = [this](std::string_view piece, bool, bool) {
+      return piece.back() == '\n' && !matcher_.MatchesLine(piece);
+    };
+    auto find = [this](const char* text, std::size_t from, std::size_t to) {
+      return matcher_.Find(text, from, to);
+    };
+    if (!edit_.KeepPlain(line_, plain, find)) return false;
     std::int64_t start = reader_.Tell();
     std::string_view piece = reader_.Next(line_);
     if (piece.empty()) return false;

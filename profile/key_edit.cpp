@@ -19,19 +19,20 @@ class KeyScan {
   KeyScan(ScratchEdit& edit, const char* section, std::string_view key, const char* newLine,
           KeyEditBuffers buffers)
       : edit_(edit), section_(section), sectionName_(section != nullptr ? section : ""), key_(key),
-        newLine_(newLine), buffers_(buffers),
+        findKey_(key, section != nullptr), newLine_(newLine), buffers_(buffers),
         inSection_(section == nullptr) {}
 
   bool Changed() const { return changed_; }
 
   // False when the scan must stop.
   bool Step() {
-    if (!edit_.KeepPlain(buffers_.line, [this](std::string_view piece, bool startsLine,
-                                                bool holdsBracket) {
-          return Plain(piece, startsLine, holdsBracket);
-        })) {
-      return false;
-    }
+    auto plain = [this](std::string_view piece, bool startsLine, bool holdsBracket) {
+      return Plain(piece, startsLine, holdsBracket);
+    };
+    auto find = [this](const char* text, std::size_t from, std::size_t to) {
+      return inSection_ ? findKey_(text, from, to) : FindBracket(text, from, to);
+    };
+    if (!edit_.KeepPlain(buffers_.line, plain, find)) return false;
     std::string_view piece = edit_.Reader().Next(buffers_.line);
     if (piece.empty()) return false;
     if (!edit_.Reader().StartsLine()) return !keepLine_ || edit_.Keep(piece);
@@ -71,6 +72,7 @@ class KeyScan {
   const char* section_;
   std::string_view sectionName_;
   std::string_view key_;
+  KeyFinder findKey_;
   const char* newLine_;
   KeyEditBuffers buffers_;
   bool inSection_;

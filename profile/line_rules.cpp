@@ -1,7 +1,9 @@
 #include "profile/line_rules.h"
 
 #include <array>
+#include <cstring>
 
+#include "platform/byte_scan.h"
 #include "profile/text_class.h"
 
 namespace profile {
@@ -63,6 +65,25 @@ std::optional<char> FirstVisible(std::string_view piece) {
     if (!IsWhiteSpace(c)) return c;
   }
   return std::nullopt;
+}
+
+std::size_t FindBracket(const char* text, std::size_t from, std::size_t to) {
+  const void* bracket = std::memchr(text + from, '[', to - from);
+  return bracket != nullptr ? static_cast<std::size_t>(static_cast<const char*>(bracket) - text) : to;
+}
+
+// A key's token ends before a separator or at the piece's end, so a line
+// feed can only be its last byte, which stands on disk as LF or CR LF.
+KeyFinder::KeyFinder(std::string_view wanted, bool sectionEnds)
+    : needle_(!wanted.empty() && wanted.back() == '\n' ? wanted.substr(0, wanted.size() - 1) : wanted),
+      keyCanStand_(!wanted.empty() && needle_.find('\n') == std::string_view::npos),
+      sectionEnds_(sectionEnds) {}
+
+std::size_t KeyFinder::operator()(const char* text, std::size_t from, std::size_t to) const {
+  std::size_t place = to;
+  if (keyCanStand_) place = from + platform::FindText(text + from, to - from, needle_, true);
+  if (sectionEnds_) place = FindBracket(text, from, place);
+  return place;
 }
 
 bool EndsSectionByBracket(std::string_view piece) {

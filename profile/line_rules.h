@@ -53,6 +53,24 @@ bool EndsSectionByBracket(std::string_view piece);
 // case folded) or, when sectionEnds, end the section ('[' first).
 inline bool MayHoldKey(std::string_view piece, std::string_view wanted, bool sectionEnds);
 
+// Finders for the skip loop (PieceReader::Skip): the first place in
+// text[from, to) where a piece that needs the rules above may start, or to.
+// A piece before that place's line holds no '[' (FindBracket), or neither
+// the wanted key nor, when sectionEnds, a '[' (KeyFinder).
+std::size_t FindBracket(const char* text, std::size_t from, std::size_t to);
+class KeyFinder {
+ public:
+  KeyFinder(std::string_view wanted, bool sectionEnds);
+  std::size_t operator()(const char* text, std::size_t from, std::size_t to) const;
+
+ private:
+  std::string_view needle_;  // the key as it stands on disk
+  bool keyCanStand_;         // a key with a line feed inside it stands nowhere
+  bool sectionEnds_;
+};
+// Nowhere: every piece is plain.
+constexpr auto kFindNothing = [](const char*, std::size_t, std::size_t to) { return to; };
+
 // The piece's first byte outside the white-space class, or nothing.
 std::optional<char> FirstVisible(std::string_view piece);
 

@@ -42,14 +42,16 @@ class PieceReader {
   // turns away, each as Next would read it, and stops before the first one
   // it does not; see platform::TextReader::Skip (holdsBracket may also be
   // true of a piece followed by '['). Returns how many pieces it read.
-  template <typename Plain>
-  std::size_t Skip(std::span<char> buffer, Plain plain) {
-    return SkipPieces(buffer, false, plain);
+  // find names where such a piece may start, so that the lines before it
+  // go in one step (see platform::TextReader::Skip).
+  template <typename Plain, typename Find = decltype(platform::TextReader::NoFinder)>
+  std::size_t Skip(std::span<char> buffer, Plain plain, Find find = platform::TextReader::NoFinder) {
+    return SkipPieces(buffer, false, plain, find);
   }
   // The same, passing each piece read on to the writer (see Pass).
-  template <typename Plain>
-  std::size_t SkipAndPass(std::span<char> buffer, Plain plain) {
-    return SkipPieces(buffer, true, plain);
+  template <typename Plain, typename Find>
+  std::size_t SkipAndPass(std::span<char> buffer, Plain plain, Find find) {
+    return SkipPieces(buffer, true, plain, find);
   }
 
   // Copying unchanged pieces through to a writer (see platform::TextReader).
@@ -60,10 +62,10 @@ class PieceReader {
   void FlushPassed() { text_.FlushPassed(); }
 
  private:
-  template <typename Plain>
-  std::size_t SkipPieces(std::span<char> buffer, bool pass, Plain plain) {
+  template <typename Plain, typename Find>
+  std::size_t SkipPieces(std::span<char> buffer, bool pass, Plain plain, Find find) {
     platform::TextReader::LineEnds lines{startsLine_, endsLine_};
-    std::size_t count = text_.Skip(buffer.size() - 1, pass, '[', lines, plain);
+    std::size_t count = text_.Skip(buffer.size() - 1, pass, '[', lines, plain, find);
     startsLine_ = lines.starts;
     endsLine_ = lines.ends;
     return count;

@@ -47,7 +47,7 @@ constexpr auto NoBracket = [](std::string_view, bool, bool holdsBracket) { retur
 bool SeekHeader(PieceReader& reader, std::span<char> buffer, std::string_view section,
                 bool countLines) {
   for (;;) {
-    std::size_t skipped = reader.Skip(buffer, NoBracket);
+    std::size_t skipped = reader.Skip(buffer, NoBracket, FindBracket);
     if (countLines) CountReads(skipped + 1);
     std::string_view piece = reader.Next(buffer);
     if (piece.empty()) return false;
@@ -112,7 +112,7 @@ const char* IniGetLastSection(const char* path, const char* defaultName) {
   if (path == nullptr || !reader.Open(path)) return lastSectionResult.data();
   LineBuffer line;
   for (;;) {
-    reader.Skip(line, NoBracket);
+    reader.Skip(line, NoBracket, FindBracket);
     std::string_view piece = reader.Next(line);
     if (piece.empty()) break;
     if (auto name = SectionName(piece)) CopyCut(lastSectionResult, *name);
@@ -128,10 +128,12 @@ const char* IniGetString(const char* path, const char* section, const char* key,
   if (section != nullptr && !SeekHeader(reader, getStringLine, section, false)) return defaultValue;
   const std::string_view wanted = key;
   const bool sectionEnds = section != nullptr;
+  const KeyFinder findKey(wanted, sectionEnds);
   for (;;) {
-    reader.Skip(getStringLine, [&](std::string_view piece, bool, bool) {
-      return !MayHoldKey(piece, wanted, sectionEnds);
-    });
+    reader.Skip(
+        getStringLine,
+        [&](std::string_view piece, bool, bool) { return !MayHoldKey(piece, wanted, sectionEnds); },
+        findKey);
     std::string_view piece = reader.Next(getStringLine);
     if (piece.empty()) return defaultValue;
     KeySplit split = SplitKey(piece);

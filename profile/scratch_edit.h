@@ -63,10 +63,10 @@ class ScratchEdit {
   // turns away, as
   // Reader().Next() and Keep() would one by one (PieceReader::Skip); false
   // when a write failed.
-  template <typename Plain>
-  bool KeepPlain(std::span<char> buffer, Plain plain) {
+  template <typename Plain, typename Find = decltype(platform::TextReader::NoFinder)>
+  bool KeepPlain(std::span<char> buffer, Plain plain, Find find = platform::TextReader::NoFinder) {
     if (writeFailed_) return false;
-    reader_.SkipAndPass(buffer, plain);
+    reader_.SkipAndPass(buffer, plain, find);
     if (writer_.Error()) writeFailed_ = true;
     return !writeFailed_;
   }

@@ -148,8 +148,17 @@ TEST_F(TextStreamModel, PiecesPositionsAndSeeksMatchTheModel) {
   }
 }
 
-// The skip loop reads exactly the pieces NextPiece would, in order; the
-// watched byte is never missed; the line ends it reports are right.
+// Skip with a finder for '[' and a rule that turns away every piece without
+// one (and, at random, stops early): it finds every '[' as the rule would.
+constexpr auto kFindBracket = [](const char* text, std::size_t from, std::size_t to) {
+  return std::string_view(text, to).find('[', from) == std::string_view::npos
+             ? to
+             : std::string_view(text, to).find('[', from);
+};
+
+// The skip loop reads exactly the pieces NextPiece would, in order, one by
+// one or whole lines at a time; the watched byte is never missed; the line
+// ends it reports are right.
 TEST_F(TextStreamModel, SkipReadsThePiecesNextPieceWould) {
   for (int round = 0; round < 1500; ++round) {
     std::string bytes = RandomFile(random_, std::uniform_int_distribution<std::size_t>(0, 1500)(random_));
@@ -157,40 +166,54 @@ TEST_F(TextStreamModel, SkipReadsThePiecesNextPieceWould) {
     platform::SetStreamBufferLimit(RandomLimit());
     const std::size_t maxLength = RandomMaxLength();
     const int turnAwayPercent = std::uniform_int_distribution<int>(0, 100)(random_);
-    SCOPED_TRACE("round " + std::to_string(round) + " max " + std::to_string(maxLength));
+    const bool byLines = Roll() < 50;
+    SCOPED_TRACE("round " + std::to_string(round) + " max " + std::to_string(maxLength) +
+                 (byLines ? " with the finder" : ""));
 
+    // Every piece, and the position after it.
     ModelReader model(bytes);
     std::vector<std::string> expected;
-    for (std::string piece; !(piece = model.Next(maxLength)).empty();) expected.push_back(piece);
+    std::vector<std::int64_t> after;
+    for (std::string piece; !(piece = model.Next(maxLength)).empty();) {
+      expected.push_back(piece);
+      after.push_back(model.Tell());
+    }
 
     platform::TextReader reader;
     ASSERT_TRUE(reader.Open(path.c_str()));
-    std::vector<std::string> read;
+    std::size_t read = 0;
     std::vector<char> spare(maxLength + 1);
     platform::TextReader::LineEnds lines{true, true};
-    bool lastEnded = true;
+    auto endedLine = [&] { return read == 0 || expected[read - 1].back() == '\n'; };
+    auto plain = [&](std::string_view piece, bool, bool watched) {
+      if (!watched) {
+        EXPECT_EQ(piece.find('['), piece.npos) << piece;
+      }
+      return byLines ? !watched : Roll() < turnAwayPercent;
+    };
     for (int guard = 0; guard < 10000; ++guard) {
-      std::size_t skipped = reader.Skip(maxLength, false, '[', lines,
-                                        [&](std::string_view piece, bool startsLine, bool watched) {
-                                          EXPECT_EQ(startsLine, lastEnded);
-                                          if (!watched) {
-                                            EXPECT_EQ(piece.find('['), piece.npos) << piece;
-                                          }
-                                          if (Roll() >= turnAwayPercent) return false;
-                                          read.emplace_back(piece);
-                                          lastEnded = piece.back() == '\n';
-                                          return true;
-                                        });
+      std::size_t before = read;
+      std::size_t skipped = byLines ? reader.Skip(maxLength, false, '[', lines, plain, kFindBracket)
+                                    : reader.Skip(maxLength, false, '[', lines, plain,
+                                                  platform::TextReader::NoFinder);
+      read += skipped;
+      ASSERT_LE(read, expected.size());
+      for (std::size_t i = before; i < read && byLines; ++i) {
+        EXPECT_EQ(expected[i].find('['), std::string::npos) << expected[i];
+      }
       if (skipped > 0) {
-        EXPECT_EQ(lines.ends, lastEnded);
+        EXPECT_EQ(reader.Tell(), after[read - 1]);
+        EXPECT_EQ(lines.ends, endedLine());
+        EXPECT_EQ(lines.starts, read < 2 || expected[read - 2].back() == '\n');
       }
       std::string_view piece = reader.NextPiece(spare.data(), maxLength);
       if (piece.empty()) break;
-      read.emplace_back(piece);
-      lastEnded = piece.back() == '\n';
-      lines = {true, lastEnded};
+      ASSERT_LT(read, expected.size());
+      EXPECT_EQ(piece, expected[read]);
+      ++read;
+      lines = {true, endedLine()};
     }
-    EXPECT_EQ(read, expected);
+    EXPECT_EQ(read, expected.size());
     EXPECT_EQ(reader.Tell(), model.Tell());
   }
 }
@@ -206,6 +229,7 @@ TEST_F(TextStreamModel, PassedPiecesReachTheWriterAsWrittenText) {
     const std::size_t maxLength = RandomMaxLength();
     SCOPED_TRACE("round " + std::to_string(round) + " max " + std::to_string(maxLength));
 
+    ModelReader model(bytes);
     std::string expected;
     auto written = [&](std::string_view piece) {
       for (char c : piece) expected += c == '\n' ? std::string("\r\n") : std::string(1, c);
@@ -220,16 +244,20 @@ TEST_F(TextStreamModel, PassedPiecesReachTheWriterAsWrittenText) {
       platform::TextReader::LineEnds lines{true, true};
       for (;;) {
         int road = Roll();
-        if (road < 30) {
-          reader.Skip(maxLength, true, '[', lines, [&](std::string_view piece, bool, bool) {
-            if (Roll() < 10) return false;
-            written(piece);
-            return true;
-          });
+        std::size_t skipped = 0;
+        if (road < 15) {
+          skipped = reader.Skip(maxLength, true, '[', lines, [&](std::string_view, bool, bool) { return Roll() >= 10; },
+                                platform::TextReader::NoFinder);
+        } else if (road < 30) {
+          skipped = reader.Skip(maxLength, true, '[', lines,
+                                [&](std::string_view, bool, bool watched) { return !watched; }, kFindBracket);
         }
+        for (std::size_t i = 0; i < skipped; ++i) written(model.Next(maxLength));
         std::int64_t start = reader.Tell();
         std::string_view piece = reader.NextPiece(spare.data(), maxLength);
+        ASSERT_EQ(piece, model.Next(maxLength));
         if (piece.empty()) break;
+        lines = {true, piece.back() == '\n'};
         if (road < 60) {
           written(piece);
           ASSERT_TRUE(writer.Admit());
