@@ -18,26 +18,35 @@ constexpr std::string_view kHeaderClose = "]\n";
 class LineAddition {
  public:
   LineAddition(ScratchEdit& edit, const char* section, std::string_view line)
-      : edit_(edit), section_(section), line_(line), inSection_(section == nullptr),
+      : edit_(edit), section_(section), sectionName_(section != nullptr ? section : ""), line_(line),
+        inSection_(section == nullptr),
         sectionFound_(section == nullptr) {}
 
   // False when the copy must stop.
   bool Step() {
+    auto plain = [this](std::string_view, bool startsLine, bool holdsBracket) {
+      return Plain(startsLine, holdsBracket);
+    };
+    auto find = [this](const char* text, std::size_t from, std::size_t to) {
+      return inSection_ && section_ == nullptr ? kFindNothing(text, from, to) : FindBracket(text, from, to);
+    };
+    if (!edit_.KeepPlain(buffer_, plain, find)) return false;
     std::string_view piece = edit_.Reader().Next(buffer_);
     if (piece.empty()) return false;
-    lastEndsLine_ = edit_.Reader().EndsLine();
-    if (!edit_.Reader().StartsLine()) return edit_.Write(piece);
+    if (!edit_.Reader().StartsLine()) return edit_.Keep(piece);
     if (!inSection_) {
-      if (!edit_.Write(piece)) return false;
-      if (IsHeaderOf(piece, section_)) inSection_ = sectionFound_ = true;
+      // The piece goes on unchanged; the header rule has looked at it first.
+      bool header = IsHeaderOf(piece, sectionName_);
+      if (!edit_.Keep(piece)) return false;
+      if (header) inSection_ = sectionFound_ = true;
       return true;
     }
     if (section_ != nullptr && EndsSectionByBracket(piece)) {
       // The line goes before the bracket line, which the header rule then skips.
       inSection_ = false;
-      return WriteLine() && edit_.Write(piece);
+      return WriteLine() && edit_.Keep(piece);
     }
-    return edit_.Write(piece);
+    return edit_.Keep(piece);
   }
 
   // After the copy: the line at the end of a section that closes the file,
@@ -53,17 +62,23 @@ class LineAddition {
   }
 
  private:
+  // A piece that goes on unchanged whatever the rules say of it: the rest of
+  // a line, or a line without '[' where no header or section end is looked for.
+  bool Plain(bool startsLine, bool holdsBracket) const {
+    if (!startsLine || (inSection_ && section_ == nullptr)) return true;
+    return !holdsBracket;
+  }
   bool WriteLine() { return edit_.WriteLine(line_); }
   // An added line never joins a last line that has no line end.
-  bool EndLastLine() { return lastEndsLine_ || edit_.EndLine(); }
+  bool EndLastLine() { return edit_.Reader().EndsLine() || edit_.EndLine(); }
 
   ScratchEdit& edit_;
   const char* section_;
+  std::string_view sectionName_;
   std::string_view line_;
-  std::array<char, kLineBuffer> buffer_{};
+  std::array<char, kLineBuffer> buffer_;
   bool inSection_;
   bool sectionFound_;
-  bool lastEndsLine_ = true;
 };
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <new>
 #include <string_view>
 
+#include "platform/byte_scan.h"
 #include "profile/line_buffers.h"
 #include "profile/profile.h"
 #include "profile/scratch_edit.h"
@@ -27,15 +28,19 @@ std::size_t Normalise(char* text, std::size_t length, int options) {
   return length;
 }
 
-// Compares a line fed in pieces with the pattern: equality, or containment
-// (Knuth-Morris-Pratt, so a match may span piece boundaries).
+// Compares a line with the normalised pattern: equality, or containment.
+// The line's bytes are normalised as they are compared, and the comparison
+// stops as soon as its outcome is known. A line fed in pieces is searched
+// with Knuth-Morris-Pratt, so a match may span piece boundaries.
 class LineMatcher {
  public:
   static constexpr std::size_t kFixedTable = 256;
 
-  bool Prepare(std::string_view pattern, bool contains) {
+  bool Prepare(std::string_view pattern, int options) {
     pattern_ = pattern;
-    contains_ = contains;
+    contains_ = (options & FILE_LINE_CONTAINS) != 0;
+    noSpaces_ = (options & FILE_LINE_NO_SPACES) != 0;
+    lower_ = (options & FILE_LINE_LOWER) != 0;
     if (!contains_) return true;
     std::size_t* table = fixedTable_.data();
     if (pattern.size() > fixedTable_.size()) {
@@ -55,17 +60,40 @@ class LineMatcher {
     return true;
   }
 
+  // A whole line read as one piece.
+  bool MatchesLine(std::string_view line) {
+    if (contains_) return pattern_.empty() || Contains(line);
+    StartLine();
+    Feed(line);
+    return Matches();
+  }
+
+  // A line read in several pieces: StartLine, then Feed each piece until
+  // Decided().
   void StartLine() {
     matched_ = 0;
     mismatch_ = false;
     found_ = contains_ && pattern_.empty();
   }
 
-  void Feed(std::string_view text) {
-    for (char c : text) {
+  void Feed(std::string_view piece) {
+    if (!contains_ && !noSpaces_ && !lower_) return FeedPlain(piece);
+    for (char c : piece) {
       if (Decided()) return;
-      contains_ ? FeedSearch(c) : FeedEqual(c);
+      if (Dropped(c)) continue;
+      contains_ ? FeedSearch(Normal(c)) : FeedEqual(Normal(c));
     }
+  }
+
+  // Where a line that may match could stand in text[from, to), for the skip
+  // loop: the pattern stands there on disk (less a closing line feed, which
+  // may be CR LF), or, when white space is removed, at least its first byte.
+  std::size_t Find(const char* text, std::size_t from, std::size_t to) const {
+    // An empty pattern is in every line, and equals a line of white space.
+    if (pattern_.empty()) return contains_ || noSpaces_ ? from : to;
+    std::string_view needle = noSpaces_ ? pattern_.substr(0, 1) : pattern_;
+    if (needle.back() == '\n') needle.remove_suffix(1);
+    return from + platform::FindText(text + from, to - from, needle, lower_);
   }
 
   // True once the rest of the line cannot change the outcome.
@@ -73,6 +101,19 @@ class LineMatcher {
   bool Matches() const { return contains_ ? found_ : (!mismatch_ && matched_ == pattern_.size()); }
 
  private:
+  bool Dropped(char c) const { return noSpaces_ && IsWhiteSpace(c); }
+  char Normal(char c) const { return lower_ ? FoldCase(c) : c; }
+
+  // Equality without normalisation: the bytes as they stand.
+  void FeedPlain(std::string_view piece) {
+    if (mismatch_) return;
+    if (piece.size() > pattern_.size() - matched_ ||
+        std::memcmp(pattern_.data() + matched_, piece.data(), piece.size()) != 0) {
+      mismatch_ = true;
+      return;
+    }
+    matched_ += piece.size();
+  }
   void FeedEqual(char c) {
     if (matched_ < pattern_.size() && pattern_[matched_] == c) ++matched_;
     else mismatch_ = true;
@@ -83,8 +124,35 @@ class LineMatcher {
     if (matched_ == pattern_.size()) found_ = true;
   }
 
+  // Containment in a whole line: every byte that normalises to the
+  // pattern's first byte is a start to try from. Lines are short, and most
+  // hold no such byte at all. (A normalised pattern holds no byte that
+  // normalising drops.)
+  bool Contains(std::string_view line) const {
+    const std::size_t length = line.size();
+    const char first = pattern_[0];
+    // With lower-casing, an upper-case letter normalises to it too.
+    const char firstAlso =
+        lower_ && first >= 'a' && first <= 'z' ? static_cast<char>(first - 'a' + 'A') : first;
+    for (std::size_t start = 0; start < length; ++start) {
+      start += platform::FindEither(line.data() + start, length - start, first, firstAlso);
+      if (start == length) break;
+      std::size_t matched = 1;
+      for (std::size_t i = start + 1; i < length && matched < pattern_.size(); ++i) {
+        char c = line[i];
+        if (Dropped(c)) continue;
+        if (Normal(c) != pattern_[matched]) break;
+        ++matched;
+      }
+      if (matched == pattern_.size()) return true;
+    }
+    return false;
+  }
+
   std::string_view pattern_;
   bool contains_ = false;
+  bool noSpaces_ = false;
+  bool lower_ = false;
   std::array<std::size_t, kFixedTable> fixedTable_{};
   std::unique_ptr<std::size_t[]> longTable_;
   std::size_t* failure_ = nullptr;
@@ -94,31 +162,45 @@ class LineMatcher {
 };
 
 // One pass over the file: each line is read until its fate is known, then
-// dropped or copied. A kept line of several pieces is read again from its
-// start to copy it, so no more than one piece is ever held.
+// dropped or kept. Kept pieces go on to the scratch file from the stream
+// buffer; a kept line of several pieces is read again from its start only
+// when its start has already left the buffer.
 class LineRemoval {
  public:
-  LineRemoval(ScratchEdit& edit, LineMatcher& matcher, int options)
-      : edit_(edit), reader_(edit.Reader()), matcher_(matcher), options_(options) {}
+  LineRemoval(ScratchEdit& edit, LineMatcher& matcher)
+      : edit_(edit), reader_(edit.Reader()), matcher_(matcher) {}
 
   bool Changed() const { return changed_; }
 
   // False when the scan must stop: end of file, a read or a write failure.
   bool NextLine() {
+    // Whole lines that do not match go on unchanged in one run. (It starts
+    // at a line's start and takes only pieces that end one.)
+    auto plain = [this](std::string_view piece, bool, bool) {
+      return piece.back() == '\n' && !matcher_.MatchesLine(piece);
+    };
+    auto find = [this](const char* text, std::size_t from, std::size_t to) {
+      return matcher_.Find(text, from, to);
+    };
+    if (!edit_.KeepPlain(line_, plain, find)) return false;
     std::int64_t start = reader_.Tell();
     std::string_view piece = reader_.Next(line_);
     if (piece.empty()) return false;
-    std::memcpy(copy_.data(), piece.data(), piece.size());
-    std::string_view first(copy_.data(), piece.size());
+    if (reader_.EndsLine()) {
+      if (!matcher_.MatchesLine(piece)) return edit_.Keep(piece);
+      changed_ = true;
+      return true;
+    }
     std::size_t pieces = 1;
     matcher_.StartLine();
-    Match(piece);
-    bool lineDone = reader_.EndsLine();
+    matcher_.Feed(piece);
+    bool lineDone = false;
     while (!lineDone && !matcher_.Decided()) {
-      piece = reader_.Next(line_);
-      if (piece.empty()) break;
+      std::string_view more = reader_.Next(line_);
+      if (more.empty()) break;
+      piece = more;
       ++pieces;
-      Match(piece);
+      matcher_.Feed(piece);
       lineDone = reader_.EndsLine();
     }
     if (reader_.Error()) return false;
@@ -126,18 +208,23 @@ class LineRemoval {
       changed_ = true;
       return SkipRest(lineDone);
     }
-    if (pieces == 1) {
-      if (!edit_.Write(first)) return false;
-    } else if (!CopyAgain(start, pieces)) {
-      return false;
-    }
+    if (!KeepRead(start, pieces, piece)) return false;
     return CopyRest(lineDone);
   }
 
  private:
-  void Match(std::string_view piece) {
-    std::size_t length = Normalise(line_.data(), piece.size(), options_);
-    matcher_.Feed(std::string_view(line_.data(), length));
+  // The pieces of the line read so far, as that many writes.
+  bool KeepRead(std::int64_t start, std::size_t pieces, std::string_view last) {
+    if (pieces == 1) return edit_.Keep(last);
+    if (!reader_.Holds(start)) return CopyAgain(start, pieces);
+    for (std::size_t i = 0; i < pieces; ++i) {
+      if (!edit_.Admit()) {
+        // Every piece before it is whole: as long as a piece may be.
+        edit_.KeepRange(start, start + static_cast<std::int64_t>(i * (line_.size() - 1)));
+        return false;
+      }
+    }
+    return edit_.KeepRange(start, reader_.Tell());
   }
 
   bool CopyAgain(std::int64_t start, std::size_t pieces) {
@@ -151,7 +238,7 @@ class LineRemoval {
         reader_.MarkFailed();
         return false;
       }
-      if (!edit_.Write(piece)) return false;
+      if (!edit_.Keep(piece)) return false;
     }
     return true;
   }
@@ -160,8 +247,8 @@ class LineRemoval {
     while (!lineDone) {
       std::string_view piece = reader_.Next(line_);
       if (piece.empty()) return !reader_.Error();
-      if (!edit_.Write(piece)) return false;
       lineDone = reader_.EndsLine();
+      if (!edit_.Keep(piece)) return false;
     }
     return true;
   }
@@ -177,9 +264,7 @@ class LineRemoval {
   ScratchEdit& edit_;
   PieceReader& reader_;
   LineMatcher& matcher_;
-  int options_;
-  std::array<char, kLineRemovalBuffer> line_{};
-  std::array<char, kLineRemovalBuffer> copy_{};
+  std::array<char, kLineRemovalBuffer> line_;
   bool changed_ = false;
 };
 
@@ -191,13 +276,11 @@ extern "C" int FileDeleteLine(const char* path, char* pattern, int options) {
   if (pattern == nullptr) return kFailed;
   std::size_t length = Normalise(pattern, std::strlen(pattern), options);
   LineMatcher matcher;
-  if (!matcher.Prepare(std::string_view(pattern, length), options & FILE_LINE_CONTAINS)) {
-    return kFailed;
-  }
+  if (!matcher.Prepare(std::string_view(pattern, length), options)) return kFailed;
 
   ScratchEdit edit;
   if (edit.Begin(path, kLineRemovalBuffer) != EditStart::kOpen) return kFailed;
-  LineRemoval removal(edit, matcher, options);
+  LineRemoval removal(edit, matcher);
   while (removal.NextLine()) {
   }
   switch (edit.Finish(removal.Changed())) {

@@ -1,7 +1,6 @@
 #include "profile/key_edit.h"
 
 #include <array>
-#include <cstring>
 #include <string_view>
 
 #include "profile/line_buffers.h"
@@ -19,42 +18,61 @@ class KeyScan {
  public:
   KeyScan(ScratchEdit& edit, const char* section, std::string_view key, const char* newLine,
           KeyEditBuffers buffers)
-      : edit_(edit), section_(section), key_(key), newLine_(newLine), buffers_(buffers),
+      : edit_(edit), section_(section), sectionName_(section != nullptr ? section : ""), key_(key),
+        findKey_(key, section != nullptr), newLine_(newLine), buffers_(buffers),
         inSection_(section == nullptr) {}
 
   bool Changed() const { return changed_; }
 
   // False when the scan must stop.
   bool Step() {
+    auto plain = [this](std::string_view piece, bool startsLine, bool holdsBracket) {
+      return Plain(piece, startsLine, holdsBracket);
+    };
+    auto find = [this](const char* text, std::size_t from, std::size_t to) {
+      return inSection_ ? findKey_(text, from, to) : FindBracket(text, from, to);
+    };
+    if (!edit_.KeepPlain(buffers_.line, plain, find)) return false;
     std::string_view piece = edit_.Reader().Next(buffers_.line);
     if (piece.empty()) return false;
-    if (!edit_.Reader().StartsLine()) return !keepLine_ || edit_.Write(piece);
+    if (!edit_.Reader().StartsLine()) return !keepLine_ || edit_.Keep(piece);
     keepLine_ = true;
     if (!inSection_) {
-      if (!edit_.Write(piece)) return false;
-      inSection_ = IsHeaderOf(piece, section_);
+      // The piece goes on unchanged; the header rule has looked at it first.
+      bool header = IsHeaderOf(piece, sectionName_);
+      if (!edit_.Keep(piece)) return false;
+      inSection_ = header;
       return true;
     }
-    std::memcpy(buffers_.copy.data(), piece.data(), piece.size());
-    std::string_view copy(buffers_.copy.data(), piece.size());
     KeySplit split = SplitKey(piece);
-    TerminateKey(buffers_.line.data(), split);
+    // The bracket line is kept; the header rule does not see it.
+    bool sectionEnds = section_ != nullptr && EndsSectionByKey(split);
     if (HasKey(split, key_)) {
       keepLine_ = false;
       if (newLine_ != nullptr && !edit_.WriteLine(newLine_)) return false;
       changed_ = true;
-    } else if (!edit_.Write(copy)) {
+    } else if (!edit_.Keep(piece)) {
       return false;
     }
-    // The bracket line has been written; the header rule does not see it.
-    if (section_ != nullptr && EndsSectionByKey(split)) inSection_ = false;
+    if (sectionEnds) inSection_ = false;
     return true;
   }
 
  private:
+  // A piece that goes on unchanged whatever the rules say of it: the rest of
+  // a kept line, or a line that holds neither the header nor the key.
+  bool Plain(std::string_view piece, bool startsLine, bool holdsBracket) {
+    if (!startsLine) return keepLine_;
+    if (inSection_ ? MayHoldKey(piece, key_, section_ != nullptr) : holdsBracket) return false;
+    keepLine_ = true;
+    return true;
+  }
+
   ScratchEdit& edit_;
   const char* section_;
+  std::string_view sectionName_;
   std::string_view key_;
+  KeyFinder findKey_;
   const char* newLine_;
   KeyEditBuffers buffers_;
   bool inSection_;
@@ -93,21 +111,18 @@ int KeyEditCode(KeyEdit result) {
 
 namespace {
 
-// Key removal keeps its buffers in static storage: they hold the last piece
-// read after the call.
+// Key removal keeps its line buffer in static storage.
 std::array<char, profile::kLineBuffer> deleteKeyLine;
-std::array<char, profile::kLineBuffer> deleteKeyCopy;
 
 }  // namespace
 
 extern "C" int IniDeleteKey(const char* path, const char* section, const char* key) {
   return profile::KeyEditCode(
-      profile::EditKeyLines(path, section, key, nullptr, {deleteKeyLine, deleteKeyCopy}));
+      profile::EditKeyLines(path, section, key, nullptr, {deleteKeyLine}));
 }
 
 extern "C" int IniReplaceKey(const char* path, const char* section, const char* key,
                              const char* line) {
   std::array<char, profile::kLineBuffer> lineBuffer;
-  std::array<char, profile::kLineBuffer> copy;
-  return profile::KeyEditCode(profile::EditKeyLines(path, section, key, line, {lineBuffer, copy}));
+  return profile::KeyEditCode(profile::EditKeyLines(path, section, key, line, {lineBuffer}));
 }

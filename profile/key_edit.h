@@ -14,11 +14,10 @@ enum class KeyEdit {
   kCommitFailed   // the edited file could not be deleted or replaced
 };
 
-// The line buffer and the unchanged copy of the current piece; their size
-// bounds the piece length and the scratch name.
+// The line buffer: its size bounds the piece length and the scratch name,
+// and a piece that cannot be shown in the stream buffer is copied there.
 struct KeyEditBuffers {
   std::span<char> line;
-  std::span<char> copy;
 };
 
 // newLine null removes the key's lines. section null covers the whole file.

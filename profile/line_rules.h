@@ -43,9 +43,33 @@ inline bool EndsSectionByKey(const KeySplit& split) {
 }
 
 // Section end by any bracket: '[' anywhere in the piece.
-inline bool EndsSectionByBracket(std::string_view piece) {
-  return TextOf(piece).find('[') != std::string_view::npos;
-}
+bool EndsSectionByBracket(std::string_view piece);
+
+// A quick test that turns pieces away before the rules above look at them:
+// what it turns away, the rules would too. (A piece without '[' is no header
+// and ends no section by bracket or key token.)
+
+// Whether the piece's key could be the wanted key (its first byte matches,
+// case folded) or, when sectionEnds, end the section ('[' first).
+inline bool MayHoldKey(std::string_view piece, std::string_view wanted, bool sectionEnds);
+
+// Finders for the skip loop (PieceReader::Skip): the first place in
+// text[from, to) where a piece that needs the rules above may start, or to.
+// A piece before that place's line holds no '[' (FindBracket), or neither
+// the wanted key nor, when sectionEnds, a '[' (KeyFinder).
+std::size_t FindBracket(const char* text, std::size_t from, std::size_t to);
+class KeyFinder {
+ public:
+  KeyFinder(std::string_view wanted, bool sectionEnds);
+  std::size_t operator()(const char* text, std::size_t from, std::size_t to) const;
+
+ private:
+  std::string_view needle_;  // the key as it stands on disk
+  bool keyCanStand_;         // a key with a line feed inside it stands nowhere
+  bool sectionEnds_;
+};
+// Nowhere: every piece is plain.
+constexpr auto kFindNothing = [](const char*, std::size_t, std::size_t to) { return to; };
 
 // The piece's first byte outside the white-space class, or nothing.
 std::optional<char> FirstVisible(std::string_view piece);
@@ -58,6 +82,17 @@ namespace profile {
 
 inline bool HasKey(const KeySplit& split, std::string_view wanted) {
   return !split.key.empty() && EqualFolded(split.key, wanted);
+}
+
+constexpr bool IsKeySeparator(char c) { return c == ' ' || c == '\t' || c == '='; }
+
+inline bool MayHoldKey(std::string_view piece, std::string_view wanted, bool sectionEnds) {
+  std::size_t start = 0;
+  while (start < piece.size() && IsKeySeparator(piece[start])) ++start;
+  // No key at all: the text ends among separators.
+  if (start == piece.size() || piece[start] == '\0') return false;
+  char first = piece[start];
+  return (sectionEnds && first == '[') || (!wanted.empty() && FoldCase(first) == FoldCase(wanted[0]));
 }
 
 }  // namespace profile

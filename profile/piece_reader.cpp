@@ -9,11 +9,11 @@ bool PieceReader::Open(const char* path) {
 }
 
 std::string_view PieceReader::Next(std::span<char> buffer) {
-  std::size_t length = text_.ReadPiece(buffer.data(), buffer.size() - 1);
-  if (length == 0) return {};
+  std::string_view piece = text_.NextPiece(buffer.data(), buffer.size() - 1);
+  if (piece.empty()) return {};
   startsLine_ = endsLine_;
-  endsLine_ = buffer[length - 1] == '\n';
-  return {buffer.data(), length};
+  endsLine_ = piece.back() == '\n';
+  return piece;
 }
 
 bool PieceReader::Seek(std::int64_t offset) {

@@ -27,20 +27,28 @@ LineBuffer getStringLine;
 LineBuffer firstSectionLine;
 LineBuffer nextSectionLine;
 
+// The text may already lie in the buffer (a piece copied there).
 void CopyCut(LineBuffer& out, std::string_view text) {
   std::size_t length = std::min(text.size(), out.size() - 1);
-  std::memcpy(out.data(), text.data(), length);
+  std::memmove(out.data(), text.data(), length);
   out[length] = '\0';
 }
 
 // The walk counts every read; the count wraps rather than overflows.
-void CountRead() { IniLineNumber = static_cast<std::int32_t>(static_cast<std::uint32_t>(IniLineNumber) + 1u); }
+void CountReads(std::size_t reads) {
+  IniLineNumber = static_cast<std::int32_t>(static_cast<std::uint32_t>(IniLineNumber) +
+                                            static_cast<std::uint32_t>(reads));
+}
+void CountRead() { CountReads(1); }
+
+constexpr auto NoBracket = [](std::string_view, bool, bool holdsBracket) { return !holdsBracket; };
 
 // Reads pieces until one is the wanted header; false at the end.
 bool SeekHeader(PieceReader& reader, std::span<char> buffer, std::string_view section,
                 bool countLines) {
   for (;;) {
-    if (countLines) CountRead();
+    std::size_t skipped = reader.Skip(buffer, NoBracket, FindBracket);
+    if (countLines) CountReads(skipped + 1);
     std::string_view piece = reader.Next(buffer);
     if (piece.empty()) return false;
     if (IsHeaderOf(piece, section)) return true;
@@ -63,6 +71,7 @@ const char* NextWalkLine(PieceReader& reader, LineBuffer& buffer, int options,
     std::int64_t next = reader.Tell();
     if (next > INT32_MAX) return nullptr;
     *position = static_cast<std::int32_t>(next);
+    CopyCut(buffer, piece);
     return TrimTrailingSpace(buffer.data());
   }
 }
@@ -106,6 +115,7 @@ const char* IniGetLastSection(const char* path, const char* defaultName) {
   if (path == nullptr || !reader.Open(path)) return lastSectionResult.data();
   LineBuffer line;
   for (;;) {
+    reader.Skip(line, NoBracket, FindBracket);
     std::string_view piece = reader.Next(line);
     if (piece.empty()) break;
     if (auto name = SectionName(piece)) CopyCut(lastSectionResult, *name);
@@ -119,14 +129,22 @@ const char* IniGetString(const char* path, const char* section, const char* key,
   PieceReader reader;
   if (path == nullptr || key == nullptr || !reader.Open(path)) return defaultValue;
   if (section != nullptr && !SeekHeader(reader, getStringLine, section, false)) return defaultValue;
+  const std::string_view wanted = key;
+  const bool sectionEnds = section != nullptr;
+  const KeyFinder findKey(wanted, sectionEnds);
   for (;;) {
+    reader.Skip(
+        getStringLine,
+        [&](std::string_view piece, bool, bool) { return !MayHoldKey(piece, wanted, sectionEnds); },
+        findKey);
     std::string_view piece = reader.Next(getStringLine);
     if (piece.empty()) return defaultValue;
     KeySplit split = SplitKey(piece);
     if (split.key.empty()) continue;
     if (section != nullptr && EndsSectionByKey(split)) return defaultValue;
-    if (!HasKey(split, key)) continue;
+    if (!HasKey(split, wanted)) continue;
     if (!split.hasValue) return defaultValue;
+    CopyCut(getStringLine, piece);
     TerminateKey(getStringLine.data(), split);
     return TrimTrailingSpace(getStringLine.data() + split.ValueStart());
   }

@@ -21,12 +21,32 @@ EditStart ScratchEdit::Begin(const char* path, std::size_t lineBuffer) {
     reader_.Close();
     return EditStart::kNotCreatable;
   }
+  reader_.PassTo(&writer_);
   return EditStart::kOpen;
 }
 
 bool ScratchEdit::Write(std::string_view text) {
   if (writeFailed_) return false;
+  reader_.FlushPassed();
   if (!writer_.Write(text)) writeFailed_ = true;
+  return !writeFailed_;
+}
+
+bool ScratchEdit::Admit() {
+  if (!writeFailed_ && !writer_.Admit()) writeFailed_ = true;
+  return !writeFailed_;
+}
+
+bool ScratchEdit::KeepRange(std::int64_t from, std::int64_t to) {
+  if (!reader_.PassRange(from, to)) return false;
+  if (writer_.Error()) writeFailed_ = true;
+  return !writeFailed_;
+}
+
+bool ScratchEdit::Keep(std::string_view piece) {
+  if (!Admit()) return false;
+  reader_.Pass(piece);
+  if (writer_.Error()) writeFailed_ = true;
   return !writeFailed_;
 }
 

@@ -10,6 +10,8 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
+#include <span>
 #include <string_view>
 
 #include "platform/text_file.h"
@@ -51,6 +53,25 @@ class ScratchEdit {
   // Writes to the scratch file; false (and every later write refused) once
   // a write has failed.
   bool Write(std::string_view text);
+  // Writes the piece last read, unchanged, as Write would; it goes on from
+  // the stream buffer. The piece must not be used after this.
+  bool Keep(std::string_view piece);
+  // Several pieces of one line kept at once: Admit() is the check each of
+  // their writes makes, and KeepRange() then writes the admitted pieces
+  // between two offsets (false when they have left the stream buffer).
+  bool Admit();
+  bool KeepRange(std::int64_t from, std::int64_t to);
+  // Keeps the run of pieces that plain(piece, startsLine, holdsBracket)
+  // turns away, as
+  // Reader().Next() and Keep() would one by one (PieceReader::Skip); false
+  // when a write failed.
+  template <typename Plain, typename Find = decltype(platform::TextReader::NoFinder)>
+  bool KeepPlain(std::span<char> buffer, Plain plain, Find find = platform::TextReader::NoFinder) {
+    if (writeFailed_) return false;
+    reader_.SkipAndPass(buffer, plain, find);
+    if (writer_.Error()) writeFailed_ = true;
+    return !writeFailed_;
+  }
   // Writes a line the library adds: the text, then a line end.
   bool WriteLine(std::string_view text) { return Write(text) && EndLine(); }
   bool EndLine() { return Write(kLineEnd); }

@@ -44,8 +44,7 @@ int IniSetString(const char* path, const char* section, const char* key, const c
   Line line;
   if (key == nullptr || !Compose(line, "%s=%s", key, value)) return kRefused;
   Line pieceBuffer;
-  Line copy;
-  KeyEdit replaced = profile::EditKeyLines(path, section, key, line.data(), {pieceBuffer, copy});
+  KeyEdit replaced = profile::EditKeyLines(path, section, key, line.data(), {pieceBuffer});
   // Only a key (or section) that is not there is added; a failed replacement
   // must not leave the old line and a new one side by side.
   if (replaced != KeyEdit::kNotFound) return profile::KeyEditCode(replaced);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/text_file.h"
 #include "profile/profile.h"
 #include "profile_fixture.h"
 
@@ -244,17 +245,32 @@ TEST_P(DeleteLineFaults, LeavesOnDisk) {
 
 INSTANTIATE_TEST_SUITE_P(Faults, DeleteLineFaults, ::testing::ValuesIn(kFaultRows), FaultRowName);
 
-TEST_F(DeleteLine, ReadErrorWhileCopyingALongLineAgain) {
-  // The kept long line is read again from its start: a failure there is a
-  // read error like any other.
-  std::string line(300, 'l');
-  Put("f.ini", "a\n" + line + "\n");
-  FailNth(FileOp::kRead, 5);  // a, then the line's two pieces, then the re-read
-  EXPECT_EQ(Delete("f.ini", "zz", 4), 2);
-  EXPECT_TRUE(plan_.fired);
-  NoFaults();
-  EXPECT_EQ(Get("f.ini"), "a\n" + line + "\n");
-  EXPECT_FALSE(Exists("f.$$$"));
+// A kept line of several pieces goes on from the stream buffer while its
+// start is still there, and is read again from its start only when it is not
+// (a buffer smaller than the line). The fifth read is the first piece read
+// again: a failure there is a read error like any other.
+TEST_F(DeleteLine, LongKeptLineIsReadAgainOnlyWhenItsStartLeftTheBuffer) {
+  struct Case {
+    const char* name;
+    std::size_t bufferLimit;  // 0: the whole stream buffer
+    bool readAgain;
+  };
+  const Case cases[] = {{"WholeBuffer", 0, false}, {"SmallBuffer", 64, true}};
+  const std::string line(300, 'l');
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Put("f.ini", "a\n" + line + "\n");
+    platform::SetStreamBufferLimit(c.bufferLimit);
+    FailNth(FileOp::kRead, 5);  // a, the line's two pieces, then the end or the re-read
+    int result = Delete("f.ini", "zz", 4);
+    bool fired = plan_.fired;
+    NoFaults();
+    platform::SetStreamBufferLimit(0);
+    EXPECT_EQ(fired, c.readAgain);
+    EXPECT_EQ(result, c.readAgain ? 2 : 1);
+    EXPECT_EQ(Get("f.ini"), "a\n" + line + "\n");
+    EXPECT_FALSE(Exists("f.$$$"));
+  }
 }
 
 }  // namespace

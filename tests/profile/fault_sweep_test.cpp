@@ -6,11 +6,15 @@
 // After each run the edited file is either untouched or exactly the
 // fault-free result; it may be gone only without the one-step replace, and
 // then only when the scratch file holds that result whole.
+// And the seam is asked once per piece however the pieces are read.
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <tuple>
 
 #include "edit_operations.h"
+#include "platform/text_file.h"
+#include "profile/profile.h"
 #include "profile_fixture.h"
 #include "param_name.h"
 #include "tally.h"
@@ -85,5 +89,60 @@ INSTANTIATE_TEST_SUITE_P(Operations, FaultSweep,
                          ::testing::Combine(::testing::ValuesIn(profile_test::EditOperations()),
                                             ::testing::ValuesIn(kModes)),
                          test_support::NameOfParam());
+
+}  // namespace
+
+namespace {
+
+// How many times each operation asks the fault seam, without failing.
+struct SeamCount {
+  int reads = 0;
+  int writes = 0;
+  static bool Hook(platform::FileOp op, const char*, void* context) {
+    auto* count = static_cast<SeamCount*>(context);
+    if (op == platform::FileOp::kRead) ++count->reads;
+    if (op == platform::FileOp::kWrite) ++count->writes;
+    return false;
+  }
+};
+
+class SeamCalls : public ProfileTest {};
+
+// Pieces read whole lines at a time still go through the seam one by one,
+// as when each is read and written alone: a 2-byte buffer holds no line, so
+// there every piece is read by itself.
+TEST_F(SeamCalls, OnePerPieceReadAndWrittenHoweverTheyAreRead) {
+  std::string profile = "[drivers]\r\n";
+  for (int i = 0; i < 300; ++i) profile += "key" + std::to_string(i) + "=value\r\n";
+  profile += std::string(300, 'L') + "\r\n[other]\r\nk=1\r\n";
+  const int lines = 304;  // pieces of 127 bytes: the long line is 3; of 199: 2
+  struct Row {
+    const char* name;
+    std::function<void(const char*)> run;
+    int reads;
+    int writes;
+  };
+  const Row rows[] = {
+      {"GetString", [](const char* p) { IniGetString(p, nullptr, "absent", "d"); }, lines + 2 + 1, 0},
+      {"LastSection", [](const char* p) { IniGetLastSection(p, "d"); }, lines + 2 + 1, 0},
+      {"DeleteKey", [](const char* p) { IniDeleteKey(p, nullptr, "absent"); }, lines + 2 + 1, lines + 2},
+      {"DeleteLine", [](const char* p) { std::string t = "absent"; FileDeleteLine(p, t.data(), 0); }, lines + 1 + 1, lines + 1},
+      {"AddLine", [](const char* p) { IniAddLine(p, nullptr, "x=1"); }, lines + 2 + 1, lines + 2 + 2},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    for (std::size_t limit : {std::size_t{2}, std::size_t{0}}) {
+      Put("s.ini", profile);
+      SeamCount count;
+      platform::SetStreamBufferLimit(limit);
+      platform::SetFaultHook(&SeamCount::Hook, &count);
+      row.run(Path("s.ini").c_str());
+      NoFaults();
+      platform::SetStreamBufferLimit(0);
+      EXPECT_EQ(count.reads, row.reads) << "buffer limit " << limit;
+      EXPECT_EQ(count.writes, row.writes) << "buffer limit " << limit;
+    }
+  }
+}
 
 }  // namespace
