@@ -19,4 +19,6 @@ bool ShouldFail(FileOp op, const char* path) {
   return installedHook != nullptr && installedHook(op, path, installedContext);
 }
 
+bool FaultHookInstalled() { return installedHook != nullptr; }
+
 }  // namespace platform

@@ -22,6 +22,9 @@ FaultHook SetFaultHook(FaultHook hook, void* context);
 
 // True when the installed hook wants this operation to fail.
 bool ShouldFail(FileOp op, const char* path);
+// Whether a hook is installed: without one every operation's answer is the
+// same, so a run of them may ask once.
+bool FaultHookInstalled();
 
 }  // namespace platform
 

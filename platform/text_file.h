@@ -152,13 +152,16 @@ class TextReader {
   // none), and the whole lines before that place's line are read in one
   // step, without plain, when each is one short piece (and, passing, none
   // ends with an LF alone). Every piece there must be one the caller passes
-  // over; NoFinder names every place.
+  // over; NoFinder names every place. Without counted (and without pass and
+  // a fault hook), those lines are not even looked at: the count returned
+  // leaves them out and lines.starts is not known, which only edits ask.
   struct LineEnds {
     bool starts;
     bool ends;
   };
   template <typename Plain, typename Find>
-  std::size_t Skip(std::size_t maxLength, bool pass, char watch, LineEnds& lines, Plain plain, Find find);
+  std::size_t Skip(std::size_t maxLength, bool pass, char watch, LineEnds& lines, Plain plain, Find find,
+                   bool counted = true);
   static constexpr auto NoFinder = [](const char*, std::size_t from, std::size_t) { return from; };
 
  private:
@@ -256,7 +259,7 @@ class TextReader {
 
 template <typename Plain, typename Find>
 std::size_t TextReader::Skip(std::size_t maxLength, bool pass, char watch, LineEnds& lines,
-                             Plain plain, Find find) {
+                             Plain plain, Find find, bool counted) {
   Unpatch();
   pieceStart_ = kNone;
   if (atEnd_ || error_ || maxLength == 0 || (pass && sink_ == nullptr)) return 0;
@@ -272,11 +275,14 @@ std::size_t TextReader::Skip(std::size_t maxLength, bool pass, char watch, LineE
       place = find(buffer_.data(), at, filled_);
       std::size_t lastLineFeed = std::string_view(buffer_.data() + at, place - at).rfind('\n');
       if (lastLineFeed != std::string_view::npos) {
-        LineRun run = ReadLines(at, at + lastLineFeed + 1, maxLength, pass);
+        const std::size_t end = at + lastLineFeed + 1;
+        const bool unseen = !counted && !pass && !FaultHookInstalled();
+        LineRun run = unseen ? LineRun{0, end, false} : ReadLines(at, end, maxLength, pass);
+        const bool moved = run.end > at;
         count += run.pieces;
         at = run.end;
         if (run.failed) break;
-        if (run.pieces > 0) {
+        if (moved) {
           ends = {true, true};
           continue;
         }

@@ -49,6 +49,12 @@ class PieceReader {
   std::size_t Skip(std::span<char> buffer, Plain plain, Find find = platform::TextReader::NoFinder) {
     return SkipPieces(buffer, false, plain, find);
   }
+  // The same for a caller that needs no count: lines before the place find
+  // names are passed over unseen (see platform::TextReader::Skip).
+  template <typename Plain, typename Find>
+  void SkipUncounted(std::span<char> buffer, Plain plain, Find find) {
+    SkipPieces(buffer, false, plain, find, false);
+  }
   // The same, passing each piece read on to the writer (see Pass).
   template <typename Plain, typename Find>
   std::size_t SkipAndPass(std::span<char> buffer, Plain plain, Find find) {
@@ -64,9 +70,9 @@ class PieceReader {
 
  private:
   template <typename Plain, typename Find>
-  std::size_t SkipPieces(std::span<char> buffer, bool pass, Plain plain, Find find) {
+  std::size_t SkipPieces(std::span<char> buffer, bool pass, Plain plain, Find find, bool counted = true) {
     platform::TextReader::LineEnds lines{startsLine_, endsLine_};
-    std::size_t count = text_.Skip(buffer.size() - 1, pass, '[', lines, plain, find);
+    std::size_t count = text_.Skip(buffer.size() - 1, pass, '[', lines, plain, find, counted);
     startsLine_ = lines.starts;
     endsLine_ = lines.ends;
     return count;

@@ -8,6 +8,7 @@
 #include <span>
 #include <string_view>
 
+#include "profile/key_search.h"
 #include "profile/line_buffers.h"
 #include "profile/line_rules.h"
 #include "profile/piece_reader.h"
@@ -47,8 +48,11 @@ constexpr auto NoBracket = [](std::string_view, bool, bool holdsBracket) { retur
 bool SeekHeader(PieceReader& reader, std::span<char> buffer, std::string_view section,
                 bool countLines) {
   for (;;) {
-    std::size_t skipped = reader.Skip(buffer, NoBracket, FindBracket);
-    if (countLines) CountReads(skipped + 1);
+    if (countLines) {
+      CountReads(reader.Skip(buffer, NoBracket, FindBracket) + 1);
+    } else {
+      reader.SkipUncounted(buffer, NoBracket, FindBracket);
+    }
     std::string_view piece = reader.Next(buffer);
     if (piece.empty()) return false;
     if (IsHeaderOf(piece, section)) return true;
@@ -104,6 +108,25 @@ std::uint32_t ParseUnsigned(const char* text) {
 }
 
 }  // namespace
+
+KeyLine FindKeyLine(PieceReader& reader, std::span<char> buffer, const char* section,
+                    std::string_view key) {
+  if (section != nullptr && !SeekHeader(reader, buffer, section, false)) return {KeySearch::kNoSection, {}, {}};
+  const bool sectionEnds = section != nullptr;
+  const KeyFinder findKey(key, sectionEnds);
+  for (;;) {
+    reader.SkipUncounted(
+        buffer, [&](std::string_view piece, bool, bool) { return !MayHoldKey(piece, key, sectionEnds); },
+        findKey);
+    std::string_view piece = reader.Next(buffer);
+    if (piece.empty()) return {KeySearch::kNoKey, {}, {}};
+    KeySplit split = SplitKey(piece);
+    if (split.key.empty()) continue;
+    if (sectionEnds && EndsSectionByKey(split)) return {KeySearch::kNoKey, {}, {}};
+    if (HasKey(split, key)) return {KeySearch::kFound, piece, split};
+  }
+}
+
 }  // namespace profile
 
 extern "C" {
@@ -115,7 +138,7 @@ const char* IniGetLastSection(const char* path, const char* defaultName) {
   if (path == nullptr || !reader.Open(path)) return lastSectionResult.data();
   LineBuffer line;
   for (;;) {
-    reader.Skip(line, NoBracket, FindBracket);
+    reader.SkipUncounted(line, NoBracket, FindBracket);
     std::string_view piece = reader.Next(line);
     if (piece.empty()) break;
     if (auto name = SectionName(piece)) CopyCut(lastSectionResult, *name);
@@ -128,26 +151,11 @@ const char* IniGetString(const char* path, const char* section, const char* key,
   using namespace profile;
   PieceReader reader;
   if (path == nullptr || key == nullptr || !reader.Open(path)) return defaultValue;
-  if (section != nullptr && !SeekHeader(reader, getStringLine, section, false)) return defaultValue;
-  const std::string_view wanted = key;
-  const bool sectionEnds = section != nullptr;
-  const KeyFinder findKey(wanted, sectionEnds);
-  for (;;) {
-    reader.Skip(
-        getStringLine,
-        [&](std::string_view piece, bool, bool) { return !MayHoldKey(piece, wanted, sectionEnds); },
-        findKey);
-    std::string_view piece = reader.Next(getStringLine);
-    if (piece.empty()) return defaultValue;
-    KeySplit split = SplitKey(piece);
-    if (split.key.empty()) continue;
-    if (section != nullptr && EndsSectionByKey(split)) return defaultValue;
-    if (!HasKey(split, wanted)) continue;
-    if (!split.hasValue) return defaultValue;
-    CopyCut(getStringLine, piece);
-    TerminateKey(getStringLine.data(), split);
-    return TrimTrailingSpace(getStringLine.data() + split.ValueStart());
-  }
+  KeyLine found = FindKeyLine(reader, getStringLine, section, key);
+  if (found.result != KeySearch::kFound || !found.split.hasValue) return defaultValue;
+  CopyCut(getStringLine, found.piece);
+  TerminateKey(getStringLine.data(), found.split);
+  return TrimTrailingSpace(getStringLine.data() + found.split.ValueStart());
 }
 
 int32_t IniGetHex(const char* path, const char* section, const char* key, int32_t defaultValue) {

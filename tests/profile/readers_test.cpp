@@ -145,6 +145,33 @@ TEST_F(Readers, LastSection) {
   EXPECT_STREQ(IniGetLastSection(Path("missing.ini").c_str(), "dflt"), "dflt");
 }
 
+// The readers pass over lines before a match without looking at them; a key
+// or header that stands at the start of a later piece of a long line is
+// still found, as when every piece is read.
+TEST_F(Readers, PiecesInsideLongLinesCountAfterLinesPassedOver) {
+  std::string passed;
+  for (int i = 0; i < 2000; ++i) passed += "key" + std::to_string(i) + "=value\r\n";
+  const std::string piece(127, 'x');
+  struct Case {
+    std::string bytes;
+    const char* section;
+    const char* value;
+    const char* lastSection;
+  };
+  const Case cases[] = {
+      {"[s]\r\n" + passed + piece + "port=8\r\n", "s", "8", "s"},
+      {passed + piece + "port=8\r\n", nullptr, "8", "dflt"},
+      {"[t]\r\n" + passed + piece + "[s]\r\nport=9\r\n", "s", "9", "s"},
+      {"[s]\r\n" + passed + piece + "[t]\r\nport=9\r\n", "s", "<default>", "t"},
+      {"[s]\r\n" + passed + piece.substr(1) + "port=8\r\n", "s", "<default>", "s"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.bytes.substr(c.bytes.size() - 20));
+    EXPECT_EQ(Value(c.bytes, c.section), c.value);
+    EXPECT_STREQ(IniGetLastSection(File().c_str(), "dflt"), c.lastSection);
+  }
+}
+
 TEST_F(Readers, ANulEndsTheTextTheRulesSee) {
   // "[a" is no header: the last-section reader and the lookup agree on it.
   Put("s.ini", std::string("[b]\nk=1\n[a\0]\nk=2\n", 17));
