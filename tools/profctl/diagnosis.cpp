@@ -5,6 +5,7 @@
 #include <optional>
 #include <span>
 
+#include "profile/key_search.h"
 #include "profile/line_buffers.h"
 #include "profile/line_rules.h"
 #include "profile/piece_reader.h"
@@ -96,17 +97,12 @@ Lookup LookUp(const char* path, const char* section, const char* key) {
   profile::PieceReader reader;
   if (!reader.Open(path)) return Lookup::kUnreadable;
   std::array<char, profile::kLineBuffer> buffer{};
-  bool inSection = section == nullptr;
-  for (std::string_view piece = reader.Next(buffer); !piece.empty(); piece = reader.Next(buffer)) {
-    if (!inSection) {
-      inSection = profile::IsHeaderOf(piece, section);
-      continue;
-    }
-    profile::KeySplit split = profile::SplitKey(piece);
-    if (section != nullptr && profile::EndsSectionByKey(split)) return Lookup::kNoKey;
-    if (profile::HasKey(split, key)) return Lookup::kKey;
+  switch (profile::FindKeyLine(reader, buffer, section, key).result) {
+    case profile::KeySearch::kFound: return Lookup::kKey;
+    case profile::KeySearch::kNoSection: return Lookup::kNoSection;
+    case profile::KeySearch::kNoKey: break;
   }
-  return inSection ? Lookup::kNoKey : Lookup::kNoSection;
+  return Lookup::kNoKey;
 }
 
 // A reader that found nothing, or an edit that had nothing to change.
