@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "platform/ascii.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -124,7 +126,7 @@ inline std::size_t FindText(const char* text, std::size_t length, std::string_vi
   const std::size_t size = needle.size();
   if (size == 0) return 0;
   if (size > length) return length;
-  auto folded = [fold](char c) { return fold && c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  auto folded = [fold](char c) { return fold ? ascii::Lower(c) : c; };
   auto standsAt = [&](std::size_t at) {
     for (std::size_t i = 0; i < size; ++i) {
       if (folded(text[at + i]) != folded(needle[i])) return false;
@@ -134,7 +136,7 @@ inline std::size_t FindText(const char* text, std::size_t length, std::string_vi
   // A letter is looked for in both cases at once: with bit 0x20 set, 'A'
   // reads as 'a'.
   auto letterBit = [fold](char c) {
-    return fold && ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) ? char{0x20} : char{0};
+    return fold && ascii::IsLetter(c) ? char{0x20} : char{0};
   };
   const char firstBit = letterBit(needle[0]);
   const char lastBit = letterBit(needle[size - 1]);

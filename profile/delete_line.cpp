@@ -8,6 +8,7 @@
 #include <new>
 #include <string_view>
 
+#include "platform/ascii.h"
 #include "platform/byte_scan.h"
 #include "profile/line_buffers.h"
 #include "profile/profile.h"
@@ -102,7 +103,7 @@ class LineMatcher {
 
  private:
   bool Dropped(char c) const { return noSpaces_ && IsWhiteSpace(c); }
-  char Normal(char c) const { return lower_ ? FoldCase(c) : c; }
+  char Normal(char c) const { return lower_ ? ascii::Lower(c) : c; }
 
   // Equality without normalisation: the bytes as they stand.
   void FeedPlain(std::string_view piece) {
@@ -132,8 +133,7 @@ class LineMatcher {
     const std::size_t length = line.size();
     const char first = pattern_[0];
     // With lower-casing, an upper-case letter normalises to it too.
-    const char firstAlso =
-        lower_ && first >= 'a' && first <= 'z' ? static_cast<char>(first - 'a' + 'A') : first;
+    const char firstAlso = lower_ ? ascii::Upper(first) : first;
     for (std::size_t start = 0; start < length; ++start) {
       start += platform::FindEither(line.data() + start, length - start, first, firstAlso);
       if (start == length) break;

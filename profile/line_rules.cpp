@@ -3,6 +3,7 @@
 #include <array>
 #include <cstring>
 
+#include "platform/ascii.h"
 #include "platform/byte_scan.h"
 #include "profile/text_class.h"
 
@@ -30,20 +31,20 @@ std::optional<std::string_view> SectionName(std::string_view piece) {
   piece = TextOf(piece);
   if (open >= piece.size()) return std::nullopt;
   std::size_t start = open + 1;
-  while (start < piece.size() && IsBlank(piece[start])) ++start;
+  while (start < piece.size() && ascii::IsBlank(piece[start])) ++start;
   if (start == piece.size()) return std::nullopt;
   auto close = piece.rfind(']');
   if (close == std::string_view::npos) return std::nullopt;
   // A ']' before the '[' cuts nothing: the name runs to the piece's end.
   if (close < start) return piece.substr(start);
   std::size_t end = close;
-  while (end > start + 1 && IsBlank(piece[end - 1])) --end;
+  while (end > start + 1 && ascii::IsBlank(piece[end - 1])) --end;
   return piece.substr(start, end - start);
 }
 
 bool IsHeaderOf(std::string_view piece, std::string_view wanted) {
   auto name = SectionName(piece);
-  return name && EqualFolded(*name, wanted);
+  return name && ascii::EqualIgnoringCase(*name, wanted);
 }
 
 // One walk over the piece that stops at its first NUL, as TextOf would.

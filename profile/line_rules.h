@@ -76,12 +76,13 @@ std::optional<char> FirstVisible(std::string_view piece);
 
 }  // namespace profile
 
+#include "platform/ascii.h"
 #include "profile/text_class.h"
 
 namespace profile {
 
 inline bool HasKey(const KeySplit& split, std::string_view wanted) {
-  return !split.key.empty() && EqualFolded(split.key, wanted);
+  return !split.key.empty() && ascii::EqualIgnoringCase(split.key, wanted);
 }
 
 constexpr bool IsKeySeparator(char c) { return c == ' ' || c == '\t' || c == '='; }
@@ -92,7 +93,7 @@ inline bool MayHoldKey(std::string_view piece, std::string_view wanted, bool sec
   // No key at all: the text ends among separators.
   if (start == piece.size() || piece[start] == '\0') return false;
   char first = piece[start];
-  return (sectionEnds && first == '[') || (!wanted.empty() && FoldCase(first) == FoldCase(wanted[0]));
+  return (sectionEnds && first == '[') || (!wanted.empty() && ascii::Lower(first) == ascii::Lower(wanted[0]));
 }
 
 }  // namespace profile

@@ -2,6 +2,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "platform/ascii.h"
 #include "profile/profile.h"
 #include "profile/scratch_name.h"
 #include "profile/text_class.h"
@@ -26,7 +27,7 @@ std::size_t RemoveSpacesIn(char* text, std::size_t length) {
 }
 
 void LowerIn(char* text, std::size_t length) {
-  for (std::size_t i = 0; i < length; ++i) text[i] = FoldCase(text[i]);
+  for (std::size_t i = 0; i < length; ++i) text[i] = ascii::Lower(text[i]);
 }
 
 ScratchName BuildScratchName(std::span<char> out, const char* path) {

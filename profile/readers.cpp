@@ -8,6 +8,7 @@
 #include <span>
 #include <string_view>
 
+#include "platform/ascii.h"
 #include "profile/key_search.h"
 #include "profile/line_buffers.h"
 #include "profile/line_rules.h"
@@ -85,9 +86,8 @@ std::uint32_t ParseHex(const char* text) {
   std::uint32_t result = 0;
   for (; *text != '\0'; ++text) {
     char c = *text;
-    if (c >= '0' && c <= '9') result = result * 16 + static_cast<std::uint32_t>(c - '0');
-    else if (c >= 'a' && c <= 'f') result = result * 16 + static_cast<std::uint32_t>(c - 'a' + 10);
-    else if (c >= 'A' && c <= 'F') result = result * 16 + static_cast<std::uint32_t>(c - 'A' + 10);
+    int digit = ascii::HexDigitValue(c);
+    if (digit >= 0) result = result * 16 + static_cast<std::uint32_t>(digit);
     else if ((c == 'x' || c == 'X') && result == 0) continue;
     else break;
   }

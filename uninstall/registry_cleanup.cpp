@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <string_view>
 
+#include "platform/ascii.h"
 #include "platform/platform.h"
 #include "uninstall/phases.h"
 
@@ -28,8 +29,6 @@ using SubkeyName = std::array<char, kDriverValueSize + 1>;
 // The value types that hold a text.
 constexpr std::array<DWORD, 2> kTextValueTypes = {REG_SZ, REG_EXPAND_SZ};
 
-constexpr char FoldCase(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
 bool IsText(DWORD type) {
   for (DWORD textType : kTextValueTypes) {
     if (type == textType) return true;
@@ -48,9 +47,7 @@ bool DriverSubkey(DWORD type, const DriverValue& value, DWORD size, SubkeyName& 
   text = text.substr(0, text.find('\0'));
 
   if (text.size() <= kDriverClass.size() + 1) return false;
-  for (std::size_t i = 0; i < kDriverClass.size(); ++i) {
-    if (FoldCase(text[i]) != kDriverClass[i]) return false;
-  }
+  if (!ascii::StartsIgnoringCase(text, kDriverClass)) return false;
   if (text[kDriverClass.size()] != kKeySeparator) return false;
   std::string_view name = text.substr(kDriverClass.size() + 1);
   if (name.find(kKeySeparator) != std::string_view::npos) return false;

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "platform/ascii.h"
 #include "uninstall/context.h"
 #include "uninstall/phases.h"
 
@@ -22,7 +23,7 @@ bool DirectoryFits(UINT length, uninstall::Directory& directory) {
 void UpperCase(uninstall::Directory& directory) {
   for (char& c : directory) {
     if (c == '\0') break;
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    c = ascii::Upper(c);
   }
 }
 

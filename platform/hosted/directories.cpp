@@ -3,7 +3,6 @@
 #include <string>
 #include <string_view>
 
-#include "platform/hosted/ascii.h"
 #include "platform/hosted/diagnostics.h"
 #include "platform/hosted/machine_ini.h"
 #include "platform/hosted/machine_paths.h"

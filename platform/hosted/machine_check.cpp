@@ -3,7 +3,8 @@
 #include <string_view>
 #include <sys/stat.h>
 
-#include "platform/hosted/ascii.h"
+#include "platform/ascii.h"
+#include "platform/hosted/diagnostics.h"
 #include "platform/hosted/machine_ini.h"
 #include "platform/hosted/machine_paths.h"
 #include "platform/hosted/records.h"
@@ -33,7 +34,7 @@ bool CheckWindowsFolder(const std::string& windows, std::string& problem) {
   std::string host;
   PathLookup lookup = LookUpPath(windows.c_str(), PathUse::kExisting, host);
   if (lookup == PathLookup::kFound && IsFolder(host)) return true;
-  std::string drive(1, LowerAscii(windows[0]));
+  std::string drive(1, ascii::Lower(windows[0]));
   problem = "the Windows directory " + Printable(windows) +
             (lookup == PathLookup::kRefused ? " cannot be reached inside the machine folder"
                                             : " is not a folder on drive " + std::string(1, windows[0]) +

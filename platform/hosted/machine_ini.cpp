@@ -1,6 +1,7 @@
 #include "platform/hosted/machine_ini.h"
 
-#include "platform/hosted/ascii.h"
+#include "platform/ascii.h"
+#include "platform/hosted/diagnostics.h"
 #include "platform/hosted/profile_text.h"
 
 namespace platform::hosted {
@@ -8,13 +9,11 @@ namespace {
 
 constexpr std::string_view kNotAFatByte = "<>:\"|?*";
 
-constexpr bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
 // Sets a directory from its first line only.
 void TakeFirst(std::string& directory, bool& seen, std::string_view value) {
   if (seen) return;
   seen = true;
-  directory = TrimBlanks(value);
+  directory = ascii::Trim(value);
 }
 
 }  // namespace
@@ -29,15 +28,15 @@ bool ParseMachineIni(std::string_view text, MachineIni& ini, MachineIniError& er
     switch (line.kind) {
       case LineKind::kBlank:
       case LineKind::kComment: return true;
-      case LineKind::kHeader: inSection = EqualIgnoringCase(line.name, kDirectoriesSection); return true;
+      case LineKind::kHeader: inSection = ascii::EqualIgnoringCase(line.name, kDirectoriesSection); return true;
       case LineKind::kBadHeader: error = {line.number, "a section header without ']'"}; return false;
       case LineKind::kOther: error = {line.number, "neither a [section] header nor a key=value line"}; return false;
       case LineKind::kKey: break;
     }
     if (!inSection) return true;
-    if (EqualIgnoringCase(line.name, kWindowsKey)) {
+    if (ascii::EqualIgnoringCase(line.name, kWindowsKey)) {
       TakeFirst(ini.windows, windowsSeen, line.value);
-    } else if (EqualIgnoringCase(line.name, kSystemKey)) {
+    } else if (ascii::EqualIgnoringCase(line.name, kSystemKey)) {
       TakeFirst(ini.system, systemSeen, line.value);
     } else {
       error = {line.number, "unknown key '" + Printable(line.name) + "' in [directories] (windows= and system= are known)"};
@@ -49,7 +48,7 @@ bool ParseMachineIni(std::string_view text, MachineIni& ini, MachineIniError& er
 }
 
 bool IsDriveDirectory(std::string_view text) {
-  if (text.size() < 3 || !IsLetter(text[0]) || text[1] != ':' || text[2] != '\\') return false;
+  if (text.size() < 3 || !ascii::IsLetter(text[0]) || text[1] != ':' || text[2] != '\\') return false;
   for (char c : text.substr(3)) {
     if (static_cast<unsigned char>(c) < 0x20 || kNotAFatByte.find(c) != std::string_view::npos) return false;
   }

@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 #include <vector>
 
-#include "platform/hosted/ascii.h"
+#include "platform/ascii.h"
 
 namespace platform::hosted {
 namespace {
@@ -51,7 +51,7 @@ Match FindName(const std::string& folder, std::string_view name, std::string& fo
   Match match = Match::kNone;
   while (const dirent* entry = ::readdir(dir.get())) {
     std::string_view candidate = entry->d_name;
-    if (!EqualIgnoringCase(candidate, name)) continue;
+    if (!ascii::EqualIgnoringCase(candidate, name)) continue;
     if (match == Match::kOne) return Match::kTwins;
     match = Match::kOne;
     found = candidate;
@@ -86,7 +86,7 @@ PathLookup LookUpDrivePath(const char* path, PathUse use, std::string& hostPath)
 
   std::string host = machine;
   host += '/';
-  host += LowerAscii(path[0]);
+  host += ascii::Lower(path[0]);
   switch (Inspect(host)) {
     case Entry::kDirectory: break;
     case Entry::kMissing: return PathLookup::kMissing;
@@ -138,8 +138,7 @@ bool MachineFile(std::string_view name, std::string& hostPath) {
 }
 
 bool IsDrivePath(const char* path) {
-  unsigned char letter = static_cast<unsigned char>(path[0]);
-  return ((letter >= 'a' && letter <= 'z') || (letter >= 'A' && letter <= 'Z')) && path[1] == ':';
+  return ascii::IsLetter(path[0]) && path[1] == ':';
 }
 
 PathLookup LookUpPath(const char* path, PathUse use, std::string& hostPath) {

@@ -9,7 +9,7 @@
 #include <unistd.h>
 
 #include "platform/hosted/answer_reader.h"
-#include "platform/hosted/ascii.h"
+#include "platform/ascii.h"
 #include "platform/hosted/diagnostics.h"
 #include "platform/platform.h"
 
@@ -73,8 +73,7 @@ void ShowBox(std::ostream& out, std::string_view caption, std::string_view text,
 
 // The button an answer line names, or null.
 const Button* Choose(const BoxKind& kind, std::size_t defaultButton, std::string_view line) {
-  std::string answer(platform::hosted::TrimBlanks(line));
-  for (char& c : answer) c = platform::hosted::LowerAscii(c);
+  std::string answer = ascii::Lowered(ascii::Trim(line));
   if (answer.empty()) return &kind.buttons[defaultButton];
   for (std::size_t i = 0; i < kind.count; ++i) {
     const Button& button = kind.buttons[i];

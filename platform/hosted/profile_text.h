@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include "platform/hosted/ascii.h"
+#include "platform/ascii.h"
 
 namespace platform::hosted {
 
@@ -40,7 +40,7 @@ void ForEachProfileLine(std::string_view text, Visit visit) {
     ++line.number;
     line.name = {};
     line.value = {};
-    std::string_view body = TrimBlanks(raw);
+    std::string_view body = ascii::Trim(raw);
     std::size_t equals = raw.find('=');
     if (body.empty()) {
       line.kind = LineKind::kBlank;
@@ -49,10 +49,10 @@ void ForEachProfileLine(std::string_view text, Visit visit) {
     } else if (body.front() == '[') {
       std::size_t close = body.find(']');
       line.kind = close == std::string_view::npos ? LineKind::kBadHeader : LineKind::kHeader;
-      if (close != std::string_view::npos) line.name = TrimBlanks(body.substr(1, close - 1));
+      if (close != std::string_view::npos) line.name = ascii::Trim(body.substr(1, close - 1));
     } else if (equals != std::string_view::npos) {
       line.kind = LineKind::kKey;
-      line.name = TrimBlanks(raw.substr(0, equals));
+      line.name = ascii::Trim(raw.substr(0, equals));
       line.value = raw.substr(equals + 1);
     } else {
       line.kind = LineKind::kOther;
@@ -69,7 +69,7 @@ void ForEachKeyLine(std::string_view text, std::string_view section, Visit visit
   bool inSection = false;
   ForEachProfileLine(text, [&](const ProfileLine& line) {
     switch (line.kind) {
-      case LineKind::kHeader: inSection = EqualIgnoringCase(line.name, section); return true;
+      case LineKind::kHeader: inSection = ascii::EqualIgnoringCase(line.name, section); return true;
       case LineKind::kBadHeader: inSection = false; return true;
       case LineKind::kKey: return !inSection || visit(line.name, line.value);
       default: return true;

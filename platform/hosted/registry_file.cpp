@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "platform/hosted/ascii.h"
+#include "platform/ascii.h"
 
 namespace platform::hosted {
 namespace {
@@ -13,19 +13,12 @@ constexpr std::array<std::string_view, 6> kRoots = {
     "HKEY_USERS",        "HKEY_CURRENT_CONFIG", "HKEY_DYN_DATA",
 };
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  char lower = LowerAscii(c);
-  if (lower >= 'a' && lower <= 'f') return lower - 'a' + 10;
-  return -1;
-}
-
 // One to `maxDigits` hex digits and nothing else.
 bool ParseHexNumber(std::string_view digits, std::size_t maxDigits, std::uint32_t& value) {
   if (digits.empty() || digits.size() > maxDigits) return false;
   value = 0;
   for (char c : digits) {
-    int digit = HexDigit(c);
+    int digit = ascii::HexDigitValue(c);
     if (digit < 0) return false;
     value = value << 4 | static_cast<std::uint32_t>(digit);
   }
@@ -83,10 +76,10 @@ bool ParseQuoted(std::string_view& rest, std::string& out, std::string& reason) 
 // Bytes written as hex pairs separated by commas (blanks allowed around them).
 bool ParseHexBytes(std::string_view list, std::string& out, std::string& reason) {
   out.clear();
-  list = TrimBlanks(list);
+  list = ascii::Trim(list);
   while (!list.empty()) {
     std::size_t comma = list.find(',');
-    std::string_view byte = TrimBlanks(list.substr(0, comma));
+    std::string_view byte = ascii::Trim(list.substr(0, comma));
     std::uint32_t value = 0;
     if (!ParseHexNumber(byte, 2, value)) {
       reason = "a hex byte must be one or two hex digits";
@@ -95,7 +88,7 @@ bool ParseHexBytes(std::string_view list, std::string& out, std::string& reason)
     out += static_cast<char>(value);
     if (comma == std::string_view::npos) break;
     list.remove_prefix(comma + 1);
-    if (TrimBlanks(list).empty()) {
+    if (ascii::Trim(list).empty()) {
       reason = "a hex list ends with a comma";
       return false;
     }
@@ -110,7 +103,7 @@ bool ParseData(std::string_view rest, RegistryValue& value, std::string& reason)
   constexpr std::string_view kHexTyped = "hex(";
   if (!rest.empty() && rest.front() == '"') {
     if (!ParseQuoted(rest, value.data, reason)) return false;
-    if (!TrimBlanks(rest).empty()) {
+    if (!ascii::Trim(rest).empty()) {
       reason = "text after the closing quote";
       return false;
     }
@@ -118,9 +111,9 @@ bool ParseData(std::string_view rest, RegistryValue& value, std::string& reason)
     value.data += '\0';
     return true;
   }
-  if (StartsIgnoringCase(rest, kDword)) {
+  if (ascii::StartsIgnoringCase(rest, kDword)) {
     std::uint32_t number = 0;
-    if (!ParseHexNumber(TrimBlanks(rest.substr(kDword.size())), 8, number)) {
+    if (!ParseHexNumber(ascii::Trim(rest.substr(kDword.size())), 8, number)) {
       reason = "dword: needs one to eight hex digits";
       return false;
     }
@@ -129,11 +122,11 @@ bool ParseData(std::string_view rest, RegistryValue& value, std::string& reason)
     for (int shift = 0; shift < 32; shift += 8) value.data += static_cast<char>(number >> shift & 0xFF);
     return true;
   }
-  if (StartsIgnoringCase(rest, kHex)) {
+  if (ascii::StartsIgnoringCase(rest, kHex)) {
     value.type = kRegBinary;
     return ParseHexBytes(rest.substr(kHex.size()), value.data, reason);
   }
-  if (StartsIgnoringCase(rest, kHexTyped)) {
+  if (ascii::StartsIgnoringCase(rest, kHexTyped)) {
     std::size_t close = rest.find(')');
     if (close == std::string_view::npos || close + 1 >= rest.size() || rest[close + 1] != ':' ||
         !ParseHexNumber(rest.substr(kHexTyped.size(), close - kHexTyped.size()), 8, value.type)) {
@@ -184,7 +177,7 @@ bool ParseHeader(std::string_view line, RegistryBlock& block, std::string& reaso
   std::string_view root = name.substr(0, slash);
   block.root.clear();
   for (std::string_view known : kRoots) {
-    if (EqualIgnoringCase(root, known)) block.root = known;
+    if (ascii::EqualIgnoringCase(root, known)) block.root = known;
   }
   if (block.root.empty()) {
     reason = "unknown root key";
@@ -204,7 +197,7 @@ bool ParseHeader(std::string_view line, RegistryBlock& block, std::string& reaso
 
 bool IsKeyOrBelow(std::string_view blockPath, std::string_view path) {
   if (path.empty()) return true;
-  if (!StartsIgnoringCase(blockPath, path)) return false;
+  if (!ascii::StartsIgnoringCase(blockPath, path)) return false;
   return blockPath.size() == path.size() || blockPath[path.size()] == '\\';
 }
 
@@ -219,13 +212,13 @@ bool RegistryFile::Parse(std::string_view text, RegistryError& error) {
     error.reason = std::move(reason);
     return false;
   };
-  if (!cursor.Next(line, begin) || TrimRightBlanks(line) != kFirstLine) {
+  if (!cursor.Next(line, begin) || ascii::TrimRight(line) != kFirstLine) {
     return fail(1, "the first line must be REGEDIT4");
   }
   std::string reason;
   std::string logical;
   while (cursor.Next(line, begin)) {
-    std::string_view body = TrimBlanks(line);
+    std::string_view body = ascii::Trim(line);
     if (body.empty() || body.front() == ';') continue;
     if (body.front() == '[') {
       if (!blocks_.empty()) blocks_.back().end = begin;
@@ -243,7 +236,7 @@ bool RegistryFile::Parse(std::string_view text, RegistryError& error) {
     while (logical.back() == '\\') {
       logical.pop_back();
       if (!cursor.Next(line, begin)) return fail(first, "the last line ends with a continuing '\\'");
-      logical += TrimBlanks(line);
+      logical += ascii::Trim(line);
       if (logical.empty()) break;
     }
     RegistryValue value;
@@ -268,9 +261,9 @@ const RegistryValue* RegistryFile::FindValue(std::string_view root, std::string_
                                              std::string_view name) const {
   const RegistryValue* found = nullptr;
   for (const RegistryBlock& block : blocks_) {
-    if (block.root != root || !EqualIgnoringCase(block.path, path)) continue;
+    if (block.root != root || !ascii::EqualIgnoringCase(block.path, path)) continue;
     for (const RegistryValue& value : block.values) {
-      if (EqualIgnoringCase(value.name, name)) found = &value;
+      if (ascii::EqualIgnoringCase(value.name, name)) found = &value;
     }
   }
   return found;

@@ -113,8 +113,8 @@ BootResult ProcessWininit() {
   }
   ForEachKeyLine(text, kRenameSection, [&](std::string_view key, std::string_view value) {
     std::string dest(key);
-    std::string src(TrimBlanks(value));
-    bool deleting = EqualIgnoringCase(dest, kNulDevice);
+    std::string src(ascii::Trim(value));
+    bool deleting = ascii::EqualIgnoringCase(dest, kNulDevice);
     switch (deleting ? DeleteAtBoot(src) : MoveAtBoot(dest, src)) {
       case Outcome::kDone: ++(deleting ? result.deleted : result.moved); break;
       case Outcome::kMissing: ++result.missing; break;

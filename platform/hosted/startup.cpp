@@ -10,8 +10,8 @@
 #include <string_view>
 #include <unistd.h>
 
-#include "platform/hosted/ascii.h"
 #include "platform/hosted/changes.h"
+#include "platform/hosted/diagnostics.h"
 #include "platform/hosted/machine_check.h"
 #include "platform/hosted/session.h"
 #include "platform/platform.h"

@@ -80,7 +80,7 @@ const std::array<Box, 4> kBoxes = {{
 int ModelAnswer(const Box& box, std::size_t defaultButton, const std::vector<Run>& runs) {
   for (const std::optional<std::string>& line : StreamLines(runs, kMaxAnswerLine)) {
     if (!line) continue;
-    std::string lower = LowerCase(TrimBlanks(*line));
+    std::string lower = ascii::Lowered(ascii::Trim(*line));
     if (lower.empty()) return box.buttons[defaultButton].id;
     for (const Button& button : box.buttons) {
       if (lower == button.answer || lower == button.answer.substr(0, 1)) return button.id;

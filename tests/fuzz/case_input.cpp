@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/ascii.h"
+
 namespace fuzz {
 namespace {
 
@@ -10,13 +12,6 @@ constexpr char kFieldSeparator = '|';
 constexpr char kEscape = '\\';
 constexpr std::string_view kNull = "-";
 constexpr std::size_t kFields = 6;  // OP|NUMBER|SECTION|KEY|TEXT|SETTINGS
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 // The header's fields: split at every separator that is not escaped.
 std::vector<std::string_view> Fields(std::string_view header) {
@@ -38,10 +33,9 @@ std::vector<std::string_view> Fields(std::string_view header) {
 }
 
 std::string_view NextWord(std::string_view& rest) {
-  auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
-  while (!rest.empty() && isBlank(rest.front())) rest.remove_prefix(1);
+  rest = ascii::TrimLeft(rest);
   std::size_t end = 0;
-  while (end < rest.size() && !isBlank(rest[end])) ++end;
+  while (end < rest.size() && !ascii::IsBlank(rest[end])) ++end;
   std::string_view word = rest.substr(0, end);
   rest.remove_prefix(end);
   return word;
@@ -61,8 +55,8 @@ std::optional<std::string> DecodeText(std::string_view field) {
         case 'r': c = '\r'; break;
         case 't': c = '\t'; break;
         case 'x': {
-          int high = i + 1 < field.size() ? HexValue(field[i + 1]) : -1;
-          int low = i + 2 < field.size() ? HexValue(field[i + 2]) : -1;
+          int high = i + 1 < field.size() ? ascii::HexDigitValue(field[i + 1]) : -1;
+          int low = i + 2 < field.size() ? ascii::HexDigitValue(field[i + 2]) : -1;
           if (high < 0 || low < 0) {
             c = code;
             break;
@@ -93,7 +87,7 @@ std::uint32_t ParseNumber(std::string_view text) {
   }
   std::uint32_t value = 0;
   for (char c : text) {
-    int digit = HexValue(c);
+    int digit = ascii::HexDigitValue(c);
     if (digit < 0 || static_cast<std::uint32_t>(digit) >= base) break;
     value = value * base + static_cast<std::uint32_t>(digit);
   }

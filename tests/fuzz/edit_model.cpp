@@ -14,7 +14,7 @@ std::string WithLineEnd(std::string_view line) { return std::string(line) + '\n'
 
 bool Heads(std::string_view ruleText, std::string_view section) {
   OptionalText name = HeaderName(ruleText);
-  return name && SameIgnoringCase(*name, section);
+  return name && ascii::EqualIgnoringCase(*name, section);
 }
 
 // A line end first, unless the text is empty or ends with one.
@@ -28,13 +28,13 @@ OptionalText HeaderName(std::string_view text) {
   std::size_t open = text.find('[');
   if (open == std::string_view::npos) return std::nullopt;
   std::size_t start = open + 1;
-  while (start < text.size() && IsBlank(text[start])) ++start;
+  while (start < text.size() && ascii::IsBlank(text[start])) ++start;
   if (start == text.size()) return std::nullopt;
   std::size_t close = text.rfind(']');
   if (close == std::string_view::npos) return std::nullopt;
   if (close < start) return text.substr(start);
   std::size_t end = close;
-  while (end > start + 1 && IsBlank(text[end - 1])) --end;
+  while (end > start + 1 && ascii::IsBlank(text[end - 1])) --end;
   return text.substr(start, end - start);
 }
 
@@ -68,7 +68,7 @@ KeyEdit EditKeyLines(std::string_view text, OptionalText section, std::string_vi
       continue;
     }
     std::string_view lineKey = SplitKeyLine(rule).key;
-    if (!lineKey.empty() && SameIgnoringCase(lineKey, key)) {
+    if (!lineKey.empty() && ascii::EqualIgnoringCase(lineKey, key)) {
       edit.changed = true;
       if (newLine) edit.text += WithLineEnd(*newLine);
     } else {
@@ -152,7 +152,7 @@ OptionalText LookUp(std::string_view text, OptionalText section, std::string_vie
       KeyLine split = SplitKeyLine(rule);
       if (split.key.empty()) continue;
       if (section && split.key.front() == '[') return std::nullopt;
-      if (!SameIgnoringCase(split.key, key)) continue;
+      if (!ascii::EqualIgnoringCase(split.key, key)) continue;
       if (!split.hasValue) return std::nullopt;
       return TrimmedEnd(split.value);
     }

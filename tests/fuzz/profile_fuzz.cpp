@@ -89,7 +89,7 @@ struct Left {
 Left WhatIsLeft(const Place& place) {
   Left left;
   for (const std::string& name : FolderNames(place.folder)) {
-    if (LowerCase(name) == place.name && !left.file) left.file = ReadFile(place.folder + "/" + name);
+    if (ascii::Lowered(name) == place.name && !left.file) left.file = ReadFile(place.folder + "/" + name);
     else left.others.push_back(name);
   }
   return left;
@@ -304,7 +304,7 @@ std::optional<FaultPlan> ParseFault(std::string_view settings) {
   if (!fault || fault->empty()) return std::nullopt;
   constexpr std::string_view kLetters = "orwfda";
   char letter = (*fault)[0];
-  char lower = LowerCase(fault->substr(0, 1)).front();
+  char lower = ascii::Lowered(fault->substr(0, 1)).front();
   std::size_t which = kLetters.find(lower);
   if (which == std::string_view::npos) return std::nullopt;
   FaultPlan plan;

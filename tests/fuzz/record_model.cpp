@@ -17,16 +17,16 @@ struct RecordLine {
 
 RecordLine Classify(std::string_view line) {
   line = WithoutLineEnd(line);
-  std::string_view body = TrimBlanks(line);
+  std::string_view body = ascii::Trim(line);
   if (body.empty() || body.front() == ';') return {};
   if (body.front() == '[') {
     std::size_t close = body.find(']');
     if (close == std::string_view::npos) return {Kind::kBadHeader, {}, {}};
-    return {Kind::kHeader, TrimBlanks(body.substr(1, close - 1)), {}};
+    return {Kind::kHeader, ascii::Trim(body.substr(1, close - 1)), {}};
   }
   std::size_t equals = line.find('=');
   if (equals == std::string_view::npos) return {Kind::kOther, {}, {}};
-  return {Kind::kKey, TrimBlanks(line.substr(0, equals)), line.substr(equals + 1)};
+  return {Kind::kKey, ascii::Trim(line.substr(0, equals)), line.substr(equals + 1)};
 }
 
 std::vector<std::string_view> RecordLines(std::string_view text) {
@@ -41,7 +41,7 @@ std::vector<RecordKeyLine> RecordKeyLines(std::string_view text, std::string_vie
   for (std::string_view raw : RecordLines(text)) {
     RecordLine line = Classify(raw);
     if (line.kind == Kind::kHeader || line.kind == Kind::kBadHeader) {
-      inSection = line.kind == Kind::kHeader && SameIgnoringCase(line.name, section);
+      inSection = line.kind == Kind::kHeader && ascii::EqualIgnoringCase(line.name, section);
     } else if (line.kind == Kind::kKey && inSection) {
       keys.push_back({line.name, line.value});
     }
@@ -59,13 +59,13 @@ MachineIniModel ReadMachineIni(std::string_view text) {
     ++number;
     RecordLine line = Classify(raw);
     bool refused = line.kind == Kind::kBadHeader || line.kind == Kind::kOther;
-    if (line.kind == Kind::kHeader) inDirectories = SameIgnoringCase(line.name, "directories");
+    if (line.kind == Kind::kHeader) inDirectories = ascii::EqualIgnoringCase(line.name, "directories");
     if (line.kind == Kind::kKey && inDirectories) {
-      if (SameIgnoringCase(line.name, "windows")) {
-        if (!windowsSeen) ini.windows = TrimBlanks(line.value);
+      if (ascii::EqualIgnoringCase(line.name, "windows")) {
+        if (!windowsSeen) ini.windows = ascii::Trim(line.value);
         windowsSeen = true;
-      } else if (SameIgnoringCase(line.name, "system")) {
-        if (!systemSeen) ini.system = TrimBlanks(line.value);
+      } else if (ascii::EqualIgnoringCase(line.name, "system")) {
+        if (!systemSeen) ini.system = ascii::Trim(line.value);
         systemSeen = true;
       } else {
         refused = true;
@@ -81,8 +81,7 @@ MachineIniModel ReadMachineIni(std::string_view text) {
 }
 
 bool IsDriveDirectoryText(std::string_view text) {
-  auto isLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
-  if (text.size() < 3 || !isLetter(text[0]) || text[1] != ':' || text[2] != '\\') return false;
+  if (text.size() < 3 || !ascii::IsLetter(text[0]) || text[1] != ':' || text[2] != '\\') return false;
   for (char c : text.substr(3)) {
     if (static_cast<unsigned char>(c) < 0x20 || std::string_view("<>:\"|?*").find(c) != std::string_view::npos) {
       return false;

@@ -86,9 +86,9 @@ void CheckRemoval(std::string_view text, const RegistryFile& file, const std::st
 const RegistryValue* LastSetting(const RegistryFile& file, std::string_view path, std::string_view name) {
   const RegistryValue* found = nullptr;
   for (const RegistryBlock& block : file.Blocks()) {
-    if (block.root != kLocalMachine || !SameIgnoringCase(block.path, path)) continue;
+    if (block.root != kLocalMachine || !ascii::EqualIgnoringCase(block.path, path)) continue;
     for (const RegistryValue& value : block.values) {
-      if (SameIgnoringCase(value.name, name)) found = &value;
+      if (ascii::EqualIgnoringCase(value.name, name)) found = &value;
     }
   }
   return found;

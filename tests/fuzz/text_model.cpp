@@ -7,8 +7,6 @@ constexpr char kCtrlZ = 0x1A;
 
 bool IsKeySeparator(char c) { return c == ' ' || c == '\t' || c == '='; }
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 // Calls take(byte, offset after it) for each byte DOS text mode reads.
 template <typename Take>
 void ReadDos(std::string_view bytes, Take take) {
@@ -82,40 +80,18 @@ KeyLine SplitKeyLine(std::string_view text) {
   return line;
 }
 
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  }
-  return true;
-}
-
 bool HasKey(std::string_view line, std::string_view wanted) {
   std::string_view key = SplitKeyLine(RuleText(line)).key;
-  return !key.empty() && SameIgnoringCase(key, wanted);
+  return !key.empty() && ascii::EqualIgnoringCase(key, wanted);
 }
 
 bool IsWhiteSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-std::string LowerCase(std::string_view text) {
-  std::string lower;
-  for (char c : text) lower += Lower(c);
-  return lower;
-}
 
 std::string Normalised(std::string_view text, int options) {
   std::string out;
   for (char c : text) {
     if ((options & 1) && IsWhiteSpace(c)) continue;
-    out += (options & 2) ? Lower(c) : c;
+    out += (options & 2) ? ascii::Lower(c) : c;
   }
   return out;
 }

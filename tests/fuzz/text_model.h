@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/ascii.h"
+
 namespace fuzz {
 
 // The longest line piece of every operation but line removal.
@@ -42,16 +44,10 @@ struct KeyLine {
 };
 KeyLine SplitKeyLine(std::string_view text);
 
-bool SameIgnoringCase(std::string_view a, std::string_view b);
 // A line's key equals the wanted key (a line without a key has none).
 bool HasKey(std::string_view line, std::string_view wanted);
 
 bool IsWhiteSpace(char c);
-// A blank is a space or a tab.
-bool IsBlank(char c);
-std::string_view TrimBlanks(std::string_view text);
-// A-Z as a-z, every other byte as it is.
-std::string LowerCase(std::string_view text);
 // Line removal's options 1 (no white space) and 2 (lower case), in that order.
 std::string Normalised(std::string_view text, int options);
 // The text without its trailing white space.

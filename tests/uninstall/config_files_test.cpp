@@ -5,6 +5,7 @@
 #include <cctype>
 
 #include "card_machine.h"
+#include "platform/ascii.h"
 
 namespace uninstall_test {
 namespace {
@@ -171,7 +172,7 @@ TEST(ConfigFiles, NamesStoredInOtherCaseAreFound) {
   machine.Write("c/AutoExec.Bat", installed.autoexecBat);
   for (std::string_view file : kDeletedAtOnce) {
     std::string upper(file.substr(std::string_view("c/WINDOWS/").size()));
-    for (char& ch : upper) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    for (char& ch : upper) ch = ascii::Upper(ch);
     machine.Write("c/Windows/" + upper, "placeholder\r\n");
   }
   machine.Write(std::string(kRegistry), installed.registry);

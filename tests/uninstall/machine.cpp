@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "child.h"
+#include "platform/ascii.h"
 
 namespace uninstall_test {
 namespace fs = std::filesystem;
@@ -27,16 +28,6 @@ std::string ReadBytes(const fs::path& path) {
   std::ostringstream bytes;
   bytes << file.rdbuf();
   return bytes.str();
-}
-
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  }
-  return true;
 }
 
 // Runs cpuninst with the machine variable set to `machine` (or removed).
@@ -125,7 +116,7 @@ RunResult RunWithoutMachine(std::string_view answers) {
 std::map<std::string, std::string> FindIgnoringCase(const Tree& tree, std::string_view path) {
   std::map<std::string, std::string> found;
   for (const auto& [name, bytes] : tree) {
-    if (EqualIgnoringCase(name, path)) found[name] = bytes;
+    if (ascii::EqualIgnoringCase(name, path)) found[name] = bytes;
   }
   return found;
 }

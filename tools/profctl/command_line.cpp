@@ -4,6 +4,8 @@
 
 #include <utility>
 
+#include "platform/ascii.h"
+
 namespace profctl {
 namespace {
 
@@ -76,10 +78,8 @@ std::string Typed(const OptionSpec& spec, bool asLong) {
 constexpr int kNotADigit = 16;  // above every base in use
 
 int DigitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return kNotADigit;
+  int digit = ascii::HexDigitValue(c);
+  return digit < 0 ? kNotADigit : digit;
 }
 
 std::string NotANumber(std::string_view what, std::string_view text) {
