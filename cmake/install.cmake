@@ -13,7 +13,7 @@ set_target_properties(platform PROPERTIES OUTPUT_NAME cpuninst-platform)
 # The library needs its platform layer at link time, so both are exported.
 install(TARGETS profile platform EXPORT cpuninstTargets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
-install(FILES ${PROJECT_SOURCE_DIR}/profile/profile.h
+install(FILES ${PROJECT_SOURCE_DIR}/profile/include/profile/profile.h
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/profile)
 install(EXPORT cpuninstTargets NAMESPACE cpuninst:: DESTINATION ${cpuninst_package_dir})
 

@@ -4,10 +4,10 @@
 #include <array>
 #include <string_view>
 
-#include "profile/line_buffers.h"
-#include "profile/line_rules.h"
+#include "line_buffers.h"
+#include "line_rules.h"
 #include "profile/profile.h"
-#include "profile/scratch_edit.h"
+#include "scratch_edit.h"
 
 namespace profile {
 namespace {

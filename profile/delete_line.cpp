@@ -8,12 +8,12 @@
 #include <new>
 #include <string_view>
 
+#include "line_buffers.h"
 #include "platform/ascii.h"
 #include "platform/byte_scan.h"
-#include "profile/line_buffers.h"
 #include "profile/profile.h"
-#include "profile/scratch_edit.h"
-#include "profile/text_class.h"
+#include "scratch_edit.h"
+#include "text_class.h"
 
 namespace profile {
 namespace {

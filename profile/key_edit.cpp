@@ -1,12 +1,12 @@
-#include "profile/key_edit.h"
+#include "key_edit.h"
 
 #include <array>
 #include <string_view>
 
-#include "profile/line_buffers.h"
-#include "profile/line_rules.h"
+#include "line_buffers.h"
+#include "line_rules.h"
 #include "profile/profile.h"
-#include "profile/scratch_edit.h"
+#include "scratch_edit.h"
 
 namespace profile {
 namespace {

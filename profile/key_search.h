@@ -6,8 +6,8 @@
 #include <span>
 #include <string_view>
 
-#include "profile/line_rules.h"
-#include "profile/piece_reader.h"
+#include "line_rules.h"
+#include "piece_reader.h"
 
 namespace profile {
 

@@ -1,11 +1,11 @@
-#include "profile/line_rules.h"
+#include "line_rules.h"
 
 #include <array>
 #include <cstring>
 
 #include "platform/ascii.h"
 #include "platform/byte_scan.h"
-#include "profile/text_class.h"
+#include "text_class.h"
 
 namespace profile {
 namespace {

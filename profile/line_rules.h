@@ -77,7 +77,7 @@ std::optional<char> FirstVisible(std::string_view piece);
 }  // namespace profile
 
 #include "platform/ascii.h"
-#include "profile/text_class.h"
+#include "text_class.h"
 
 namespace profile {
 

@@ -1,4 +1,4 @@
-#include "profile/piece_reader.h"
+#include "piece_reader.h"
 
 namespace profile {
 

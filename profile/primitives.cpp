@@ -4,8 +4,8 @@
 
 #include "platform/ascii.h"
 #include "profile/profile.h"
-#include "profile/scratch_name.h"
-#include "profile/text_class.h"
+#include "scratch_name.h"
+#include "text_class.h"
 
 namespace profile {
 namespace {

@@ -8,13 +8,13 @@
 #include <span>
 #include <string_view>
 
+#include "key_search.h"
+#include "line_buffers.h"
+#include "line_rules.h"
+#include "piece_reader.h"
 #include "platform/ascii.h"
-#include "profile/key_search.h"
-#include "profile/line_buffers.h"
-#include "profile/line_rules.h"
-#include "profile/piece_reader.h"
 #include "profile/profile.h"
-#include "profile/text_class.h"
+#include "text_class.h"
 
 int32_t IniLineNumber = 0;
 

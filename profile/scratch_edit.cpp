@@ -1,10 +1,10 @@
-#include "profile/scratch_edit.h"
+#include "scratch_edit.h"
 
 #include <algorithm>
 #include <span>
 
 #include "platform/files.h"
-#include "profile/scratch_name.h"
+#include "scratch_name.h"
 
 namespace profile {
 

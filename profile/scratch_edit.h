@@ -14,9 +14,9 @@
 #include <span>
 #include <string_view>
 
+#include "line_buffers.h"
+#include "piece_reader.h"
 #include "platform/text_file.h"
-#include "profile/line_buffers.h"
-#include "profile/piece_reader.h"
 
 namespace profile {
 

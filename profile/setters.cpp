@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "profile/key_edit.h"
-#include "profile/line_buffers.h"
+#include "key_edit.h"
+#include "line_buffers.h"
 #include "profile/profile.h"
 
 namespace {

@@ -3,10 +3,10 @@
 #include <array>
 #include <string_view>
 
+#include "compose.h"
+#include "phases.h"
 #include "platform/files.h"
 #include "platform/text_file.h"
-#include "uninstall/context.h"
-#include "uninstall/phases.h"
 
 namespace uninstall {
 namespace {

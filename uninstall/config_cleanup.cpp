@@ -3,9 +3,9 @@
 #include <array>
 #include <string_view>
 
+#include "compose.h"
+#include "phases.h"
 #include "profile/profile.h"
-#include "uninstall/context.h"
-#include "uninstall/phases.h"
 
 namespace uninstall {
 namespace {

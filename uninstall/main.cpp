@@ -1,6 +1,6 @@
 // The program's entry: one question before the uninstall, one after it.
 #include "platform/platform.h"
-#include "uninstall/sequence.h"
+#include "sequence.h"
 
 namespace {
 

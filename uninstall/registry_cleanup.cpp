@@ -4,9 +4,9 @@
 #include <cstddef>
 #include <string_view>
 
+#include "phases.h"
 #include "platform/ascii.h"
 #include "platform/platform.h"
-#include "uninstall/phases.h"
 
 namespace uninstall {
 namespace {
@@ -60,7 +60,7 @@ bool DriverSubkey(DWORD type, const DriverValue& value, DWORD size, SubkeyName& 
 }  // namespace
 
 LONG CleanRegistry() {
-  RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallEntry);
+  platform::DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstallEntry);
 
   HKEY instance = nullptr;
   LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kCardInstanceKey, 0, KEY_ALL_ACCESS, &instance);
@@ -73,14 +73,14 @@ LONG CleanRegistry() {
   RegCloseKey(instance);
 
   // Deleting the enumeration key takes its instance key with it.
-  RegDeleteKeyA(HKEY_LOCAL_MACHINE, kCardEnumKey);
+  platform::DeleteKeyTree(HKEY_LOCAL_MACHINE, kCardEnumKey);
 
   HKEY deviceClass = nullptr;
   status = RegOpenKeyA(HKEY_LOCAL_MACHINE, kDeviceClassKey, &deviceClass);
   if (status != ERROR_SUCCESS) return status;
   SubkeyName subkey{};
   if (driverRead && DriverSubkey(type, driver, size, subkey)) {
-    RegDeleteKeyA(deviceClass, subkey.data());
+    platform::DeleteKeyTree(deviceClass, subkey.data());
   }
   return RegCloseKey(deviceClass);
 }

@@ -1,10 +1,10 @@
-#include "uninstall/sequence.h"
+#include "sequence.h"
 
 #include <string_view>
 
+#include "compose.h"
+#include "phases.h"
 #include "platform/ascii.h"
-#include "uninstall/context.h"
-#include "uninstall/phases.h"
 
 namespace {
 

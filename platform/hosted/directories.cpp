@@ -4,9 +4,9 @@
 #include <string_view>
 
 #include "platform/hosted/diagnostics.h"
-#include "platform/hosted/machine_ini.h"
-#include "platform/hosted/machine_paths.h"
-#include "platform/hosted/records.h"
+#include "platform/hosted/machine/machine_ini.h"
+#include "platform/hosted/machine/paths.h"
+#include "platform/hosted/machine/records.h"
 #include "platform/platform.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <unistd.h>
 
-#include "platform/hosted/answer_reader.h"
 #include "platform/ascii.h"
+#include "platform/hosted/answer_reader.h"
 #include "platform/hosted/diagnostics.h"
 #include "platform/platform.h"
 

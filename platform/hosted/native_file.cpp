@@ -8,8 +8,8 @@
 #include <unistd.h>
 
 #include "platform/hosted/changes.h"
-#include "platform/hosted/host_calls.h"
-#include "platform/hosted/machine_paths.h"
+#include "platform/hosted/machine/paths.h"
+#include "platform/hosted/posix_io.h"
 
 namespace platform {
 namespace {
@@ -96,24 +96,11 @@ bool NativeFile::Open(const char* path, Mode mode, const NativeFile* like) {
 
 std::int64_t NativeFile::Read(void* data, std::size_t size) {
   if (!IsOpen()) return -1;
-  ssize_t got;
-  do {
-    got = ::read(static_cast<int>(handle_), data, size);
-  } while (got < 0 && errno == EINTR);
-  return got;
+  return hosted::ReadRetrying(static_cast<int>(handle_), data, size);
 }
 
 bool NativeFile::Write(const void* data, std::size_t size) {
-  if (!IsOpen()) return false;
-  const char* bytes = static_cast<const char*>(data);
-  while (size > 0) {
-    ssize_t put = ::write(static_cast<int>(handle_), bytes, size);
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
-    bytes += put;
-    size -= static_cast<std::size_t>(put);
-  }
-  return true;
+  return IsOpen() && hosted::WriteAll(static_cast<int>(handle_), data, size);
 }
 
 bool NativeFile::Seek(std::int64_t offset) {

@@ -12,8 +12,8 @@
 
 #include "platform/hosted/changes.h"
 #include "platform/hosted/diagnostics.h"
-#include "platform/hosted/machine_check.h"
-#include "platform/hosted/session.h"
+#include "platform/hosted/machine/check.h"
+#include "platform/hosted/machine/restart.h"
 #include "platform/platform.h"
 
 #ifndef CPUNINST_VERSION

@@ -5,10 +5,7 @@
 
 #include "platform/platform.h"
 
-// Below, the name means the system's own call again.
-#undef RegDeleteKeyA
-
-namespace platform::win32 {
+namespace platform {
 namespace {
 
 // A registry key name holds at most 255 characters.
@@ -37,4 +34,4 @@ LONG DeleteKeyTree(HKEY parent, LPCSTR subKey) {
   return RegDeleteKeyA(parent, subKey);
 }
 
-}  // namespace platform::win32
+}  // namespace platform

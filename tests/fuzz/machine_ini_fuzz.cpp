@@ -19,10 +19,10 @@
 #include <unistd.h>
 
 #include "harness.h"
-#include "platform/hosted/machine_ini.h"
-#include "platform/hosted/machine_paths.h"
-#include "platform/hosted/profile_text.h"
-#include "platform/hosted/session.h"
+#include "platform/hosted/machine/machine_ini.h"
+#include "platform/hosted/machine/paths.h"
+#include "platform/hosted/machine/ini_lines.h"
+#include "platform/hosted/machine/restart.h"
 #include "platform/platform.h"
 #include "record_model.h"
 #include "text_model.h"

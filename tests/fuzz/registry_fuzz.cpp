@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "harness.h"
-#include "platform/hosted/registry_file.h"
+#include "platform/hosted/machine/regedit4.h"
 #include "platform/platform.h"
 #include "registry_model.h"
 #include "text_model.h"

@@ -15,7 +15,7 @@
 
 #include "hostile.h"
 #include "machine_fixture.h"
-#include "platform/hosted/host_file.h"
+#include "platform/hosted/machine/whole_file.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "machine_fixture.h"
-#include "platform/hosted/machine_check.h"
+#include "platform/hosted/machine/check.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/hosted/machine_ini.h"
+#include "platform/hosted/machine/machine_ini.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "machine_fixture.h"
 #include "platform/files.h"
-#include "platform/hosted/machine_paths.h"
+#include "platform/hosted/machine/paths.h"
 #include "platform/text_file.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/hosted/registry_file.h"
+#include "platform/hosted/machine/regedit4.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "hostile.h"
 #include "machine_fixture.h"
-#include "platform/hosted/session.h"
+#include "platform/hosted/machine/restart.h"
 #include "platform/platform.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <string>
 
-#include "platform/hosted/machine_paths.h"
+#include "platform/hosted/machine/paths.h"
 #include "tools/profctl/file_facts.h"
 
 namespace profctl {

@@ -1,4 +1,4 @@
-#include "platform/hosted/registry_file.h"
+#include "platform/hosted/machine/regedit4.h"
 
 #include <array>
 

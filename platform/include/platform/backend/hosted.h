@@ -1,27 +1,9 @@
-// The Win32 subset the uninstaller uses, under its Win32 names. On the real
-// platform this is <windows.h>; on the hosted platform the same names stand
-// for a Windows 95 machine kept in a folder (see platform/hosted/).
-#ifndef CPUNINST_PLATFORM_PLATFORM_H
-#define CPUNINST_PLATFORM_PLATFORM_H
-
-#ifdef _WIN32
-
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-
-namespace platform::win32 {
-// RegDeleteKeyA as Windows 95 does it: the key goes with every key below it.
-LONG DeleteKeyTree(HKEY parent, LPCSTR subKey);
-}  // namespace platform::win32
-
-// The program counts on the Windows 95 behaviour; NT and Wine refuse a key
-// that has subkeys (Wine plays NT by default), so its calls go to the subtree
-// deletion on every Windows.
-#define RegDeleteKeyA(parent, subKey) ::platform::win32::DeleteKeyTree((parent), (subKey))
-
-#else  // hosted
+// The hosted backend's side of the seam: the Win32 names the program uses,
+// declared with the values <windows.h> gives them, and defined by
+// platform/hosted/ over a Windows 95 machine kept in a folder. Included
+// through platform/platform.h only.
+#ifndef CPUNINST_PLATFORM_BACKEND_HOSTED_H
+#define CPUNINST_PLATFORM_BACKEND_HOSTED_H
 
 #include <cstdint>
 
@@ -120,6 +102,4 @@ LONG WINAPI RegCloseKey(HKEY key);
 // The program's entry, called by the hosted start-up as the C runtime would.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showState);
 
-#endif  // _WIN32
-
-#endif  // CPUNINST_PLATFORM_PLATFORM_H
+#endif  // CPUNINST_PLATFORM_BACKEND_HOSTED_H

@@ -1,7 +1,7 @@
 // The uninstall context: the two directories every phase works in, and the
 // names and lines composed from them.
-#ifndef CPUNINST_UNINSTALL_CONTEXT_H
-#define CPUNINST_UNINSTALL_CONTEXT_H
+#ifndef CPUNINST_UNINSTALL_COMPOSE_H
+#define CPUNINST_UNINSTALL_COMPOSE_H
 
 #include <array>
 #include <cstddef>
@@ -37,4 +37,4 @@ struct Context {
 
 }  // namespace uninstall
 
-#endif  // CPUNINST_UNINSTALL_CONTEXT_H
+#endif  // CPUNINST_UNINSTALL_COMPOSE_H

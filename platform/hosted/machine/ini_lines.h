@@ -1,8 +1,8 @@
 // The little of the profile format the machine's own files need
 // (machine.ini, wininit.ini): [section] headers and key=value lines, CR LF
 // or LF line ends, the first Ctrl-Z ending the text as in DOS text mode.
-#ifndef CPUNINST_PLATFORM_HOSTED_PROFILE_TEXT_H
-#define CPUNINST_PLATFORM_HOSTED_PROFILE_TEXT_H
+#ifndef CPUNINST_PLATFORM_HOSTED_MACHINE_INI_LINES_H
+#define CPUNINST_PLATFORM_HOSTED_MACHINE_INI_LINES_H
 
 #include <cstddef>
 #include <string_view>
@@ -79,4 +79,4 @@ void ForEachKeyLine(std::string_view text, std::string_view section, Visit visit
 
 }  // namespace platform::hosted
 
-#endif  // CPUNINST_PLATFORM_HOSTED_PROFILE_TEXT_H
+#endif  // CPUNINST_PLATFORM_HOSTED_MACHINE_INI_LINES_H

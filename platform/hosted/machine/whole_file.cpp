@@ -1,4 +1,4 @@
-#include "platform/hosted/host_file.h"
+#include "platform/hosted/machine/whole_file.h"
 
 #include <array>
 #include <cerrno>
@@ -9,38 +9,10 @@
 
 #include "platform/fault.h"
 #include "platform/hosted/changes.h"
-#include "platform/hosted/host_calls.h"
+#include "platform/hosted/posix_io.h"
 
 namespace platform::hosted {
 namespace {
-
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() { Close(); }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int Get() const { return fd_; }
-  bool Close() {
-    if (fd_ < 0) return true;
-    int fd = fd_;
-    fd_ = -1;
-    return ::close(fd) == 0;
-  }
-
- private:
-  int fd_;
-};
-
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    ssize_t put = ::write(fd, bytes.data(), bytes.size());
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
-    bytes.remove_prefix(static_cast<std::size_t>(put));
-  }
-  return true;
-}
 
 bool HasWriteBit(mode_t mode) { return (mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0; }
 
@@ -57,7 +29,7 @@ bool WriteScratch(const std::string& scratchPath, mode_t mode, std::string_view 
   ClearScratchName(scratchPath);
   Descriptor scratch(OpenRetrying(scratchPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600));
   if (scratch.Get() < 0) return false;
-  if (ShouldFail(FileOp::kWrite, scratchPath.c_str()) || !WriteAll(scratch.Get(), bytes)) return false;
+  if (ShouldFail(FileOp::kWrite, scratchPath.c_str()) || !WriteAll(scratch.Get(), bytes.data(), bytes.size())) return false;
   // The replaced file keeps its permission bits.
   if (::fchmod(scratch.Get(), mode) != 0) return false;
   if (ShouldFail(FileOp::kFlush, scratchPath.c_str()) || ::fsync(scratch.Get()) != 0) return false;
@@ -82,8 +54,7 @@ ReadResult ReadHostFile(const std::string& path, std::string& bytes, std::size_t
   if (static_cast<std::size_t>(info.st_size) > maxBytes) return ReadResult::kTooLarge;
   std::array<char, 64 * 1024> buffer{};
   while (true) {
-    ssize_t got = ::read(file.Get(), buffer.data(), buffer.size());
-    if (got < 0 && errno == EINTR) continue;
+    ssize_t got = ReadRetrying(file.Get(), buffer.data(), buffer.size());
     if (got < 0) return ReadResult::kError;
     if (got == 0) return ReadResult::kRead;
     // A file that grows while it is read is still held to the limit.

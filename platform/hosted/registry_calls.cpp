@@ -6,10 +6,10 @@
 #include <string_view>
 
 #include "platform/hosted/diagnostics.h"
-#include "platform/hosted/host_file.h"
-#include "platform/hosted/machine_paths.h"
-#include "platform/hosted/records.h"
-#include "platform/hosted/registry_file.h"
+#include "platform/hosted/machine/paths.h"
+#include "platform/hosted/machine/records.h"
+#include "platform/hosted/machine/regedit4.h"
+#include "platform/hosted/machine/whole_file.h"
 #include "platform/platform.h"
 
 namespace {
@@ -173,3 +173,10 @@ LONG WINAPI RegCloseKey(HKEY key) {
   *open = {};
   return ERROR_SUCCESS;
 }
+
+namespace platform {
+
+// The hosted registry already takes a key's subtree with it, as Windows 95's does.
+LONG DeleteKeyTree(HKEY parent, LPCSTR subKey) { return RegDeleteKeyA(parent, subKey); }
+
+}  // namespace platform

@@ -1,8 +1,8 @@
 // <machine>/machine.ini: the texts the Windows- and system-directory queries
 // return. Plain functions over text, so that they can be tested and fuzzed
 // without a machine folder.
-#ifndef CPUNINST_PLATFORM_HOSTED_MACHINE_INI_H
-#define CPUNINST_PLATFORM_HOSTED_MACHINE_INI_H
+#ifndef CPUNINST_PLATFORM_HOSTED_MACHINE_MACHINE_INI_H
+#define CPUNINST_PLATFORM_HOSTED_MACHINE_MACHINE_INI_H
 
 #include <cstddef>
 #include <string>
@@ -40,4 +40,4 @@ bool IsDriveDirectory(std::string_view text);
 
 }  // namespace platform::hosted
 
-#endif  // CPUNINST_PLATFORM_HOSTED_MACHINE_INI_H
+#endif  // CPUNINST_PLATFORM_HOSTED_MACHINE_MACHINE_INI_H

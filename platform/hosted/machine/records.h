@@ -1,15 +1,15 @@
 // The machine's own records in the machine folder (registry.reg,
 // machine.ini): their names, how large each may grow, and reading one whole
 // with the reason in one line when it cannot be had.
-#ifndef CPUNINST_PLATFORM_HOSTED_RECORDS_H
-#define CPUNINST_PLATFORM_HOSTED_RECORDS_H
+#ifndef CPUNINST_PLATFORM_HOSTED_MACHINE_RECORDS_H
+#define CPUNINST_PLATFORM_HOSTED_MACHINE_RECORDS_H
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 
-#include "platform/hosted/machine_ini.h"
-#include "platform/hosted/registry_file.h"
+#include "platform/hosted/machine/machine_ini.h"
+#include "platform/hosted/machine/regedit4.h"
 
 namespace platform::hosted {
 
@@ -41,4 +41,4 @@ bool LoadMachineIni(MachineIni& ini, std::string& problem);
 
 }  // namespace platform::hosted
 
-#endif  // CPUNINST_PLATFORM_HOSTED_RECORDS_H
+#endif  // CPUNINST_PLATFORM_HOSTED_MACHINE_RECORDS_H

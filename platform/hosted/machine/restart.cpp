@@ -1,13 +1,13 @@
-#include "platform/hosted/session.h"
+#include "platform/hosted/machine/restart.h"
 
 #include <array>
 #include <cstdio>
 #include <string_view>
 #include <sys/stat.h>
 
-#include "platform/hosted/host_file.h"
-#include "platform/hosted/machine_paths.h"
-#include "platform/hosted/profile_text.h"
+#include "platform/hosted/machine/ini_lines.h"
+#include "platform/hosted/machine/paths.h"
+#include "platform/hosted/machine/whole_file.h"
 #include "platform/native_file.h"
 #include "platform/platform.h"
 
@@ -26,8 +26,6 @@ constexpr std::string_view kRestarted = "restarted: ";
 constexpr std::string_view kNothingScheduled = "nothing to delete";
 constexpr std::string_view kNothingChanged = "nothing changed";
 constexpr std::string_view kRestartToFinish = "uninstalled; restart to finish";
-
-bool gRestartRequested = false;
 
 enum class Outcome { kDone, kMissing, kFailed };
 
@@ -86,8 +84,6 @@ std::string WindowsDirectory() {
 }
 
 }  // namespace
-
-bool RestartRequested() { return gRestartRequested; }
 
 BootResult ProcessWininit() {
   BootResult result;
@@ -149,8 +145,3 @@ std::string ClosingLine(bool machineChanged) {
 }
 
 }  // namespace platform::hosted
-
-BOOL WINAPI ExitWindowsEx(UINT flags, DWORD) {
-  if ((flags & EWX_REBOOT) != 0) platform::hosted::gRestartRequested = true;
-  return TRUE;
-}

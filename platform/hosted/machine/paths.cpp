@@ -1,4 +1,4 @@
-#include "platform/hosted/machine_paths.h"
+#include "platform/hosted/machine/paths.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,7 +1,7 @@
 // The end of a session on the hosted machine: the restart that ExitWindowsEx
 // asks for, carried out by the start-up once WinMain has returned.
-#ifndef CPUNINST_PLATFORM_HOSTED_SESSION_H
-#define CPUNINST_PLATFORM_HOSTED_SESSION_H
+#ifndef CPUNINST_PLATFORM_HOSTED_MACHINE_RESTART_H
+#define CPUNINST_PLATFORM_HOSTED_MACHINE_RESTART_H
 
 #include <string>
 
@@ -39,4 +39,4 @@ std::string ClosingLine(bool machineChanged);
 
 }  // namespace platform::hosted
 
-#endif  // CPUNINST_PLATFORM_HOSTED_SESSION_H
+#endif  // CPUNINST_PLATFORM_HOSTED_MACHINE_RESTART_H

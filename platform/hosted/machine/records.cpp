@@ -1,7 +1,7 @@
-#include "platform/hosted/records.h"
+#include "platform/hosted/machine/records.h"
 
-#include "platform/hosted/host_file.h"
-#include "platform/hosted/machine_paths.h"
+#include "platform/hosted/machine/paths.h"
+#include "platform/hosted/machine/whole_file.h"
 
 namespace platform::hosted {
 namespace {

@@ -1,13 +1,13 @@
-#include "platform/hosted/machine_check.h"
+#include "platform/hosted/machine/check.h"
 
 #include <string_view>
 #include <sys/stat.h>
 
 #include "platform/ascii.h"
 #include "platform/hosted/diagnostics.h"
-#include "platform/hosted/machine_ini.h"
-#include "platform/hosted/machine_paths.h"
-#include "platform/hosted/records.h"
+#include "platform/hosted/machine/machine_ini.h"
+#include "platform/hosted/machine/paths.h"
+#include "platform/hosted/machine/records.h"
 
 namespace platform::hosted {
 namespace {

@@ -1,8 +1,8 @@
-#include "platform/hosted/machine_ini.h"
+#include "platform/hosted/machine/machine_ini.h"
 
 #include "platform/ascii.h"
 #include "platform/hosted/diagnostics.h"
-#include "platform/hosted/profile_text.h"
+#include "platform/hosted/machine/ini_lines.h"
 
 namespace platform::hosted {
 namespace {

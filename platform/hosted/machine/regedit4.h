@@ -1,7 +1,7 @@
 // The registry as a REGEDIT4 text: parsing into key blocks and values, and
 // removing a key's blocks while every other byte of the text stays.
-#ifndef CPUNINST_PLATFORM_HOSTED_REGISTRY_FILE_H
-#define CPUNINST_PLATFORM_HOSTED_REGISTRY_FILE_H
+#ifndef CPUNINST_PLATFORM_HOSTED_MACHINE_REGEDIT4_H
+#define CPUNINST_PLATFORM_HOSTED_MACHINE_REGEDIT4_H
 
 #include <cstddef>
 #include <cstdint>
@@ -68,4 +68,4 @@ bool IsKeyOrBelow(std::string_view blockPath, std::string_view path);
 
 }  // namespace platform::hosted
 
-#endif  // CPUNINST_PLATFORM_HOSTED_REGISTRY_FILE_H
+#endif  // CPUNINST_PLATFORM_HOSTED_MACHINE_REGEDIT4_H

@@ -2,8 +2,8 @@
 // wininit.ini at a restart): read at once, replaced atomically. A record is
 // only ever a regular file: a link, FIFO, device or folder in its place is
 // refused without blocking and without being followed.
-#ifndef CPUNINST_PLATFORM_HOSTED_HOST_FILE_H
-#define CPUNINST_PLATFORM_HOSTED_HOST_FILE_H
+#ifndef CPUNINST_PLATFORM_HOSTED_MACHINE_WHOLE_FILE_H
+#define CPUNINST_PLATFORM_HOSTED_MACHINE_WHOLE_FILE_H
 
 #include <cstddef>
 #include <string>
@@ -40,4 +40,4 @@ ReplaceResult ReplaceHostFile(const std::string& path, const std::string& scratc
 
 }  // namespace platform::hosted
 
-#endif  // CPUNINST_PLATFORM_HOSTED_HOST_FILE_H
+#endif  // CPUNINST_PLATFORM_HOSTED_MACHINE_WHOLE_FILE_H

@@ -1,4 +1,4 @@
-#include "uninstall/context.h"
+#include "compose.h"
 
 #include <algorithm>
 
