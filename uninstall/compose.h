@@ -1,5 +1,5 @@
-// The uninstall context: the two directories every phase works in, and the
-// names and lines composed from them.
+// Names and lines composed around the two directories every phase works in,
+// never cut short, and the context that carries those directories.
 #ifndef CPUNINST_UNINSTALL_COMPOSE_H
 #define CPUNINST_UNINSTALL_COMPOSE_H
 
