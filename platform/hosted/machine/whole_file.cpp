@@ -29,7 +29,8 @@ bool WriteScratch(const std::string& scratchPath, mode_t mode, std::string_view 
   ClearScratchName(scratchPath);
   Descriptor scratch(OpenRetrying(scratchPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600));
   if (scratch.Get() < 0) return false;
-  if (ShouldFail(FileOp::kWrite, scratchPath.c_str()) || !WriteAll(scratch.Get(), bytes.data(), bytes.size())) return false;
+  if (ShouldFail(FileOp::kWrite, scratchPath.c_str())) return false;
+  if (!WriteAll(scratch.Get(), bytes.data(), bytes.size())) return false;
   // The replaced file keeps its permission bits.
   if (::fchmod(scratch.Get(), mode) != 0) return false;
   if (ShouldFail(FileOp::kFlush, scratchPath.c_str()) || ::fsync(scratch.Get()) != 0) return false;
