@@ -29,6 +29,17 @@ std::size_t Normalise(char* text, std::size_t length, int options) {
   return length;
 }
 
+// The byte of the pattern to look for when white space may stand between
+// any two of its bytes: the first that is no letter, digit or '=' (a dot, a
+// slash, a colon: rarer in profile text than any letter), else the first.
+std::string_view UncommonByte(std::string_view pattern) {
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    const char c = pattern[i];
+    if (!ascii::IsLetter(c) && !(c >= '0' && c <= '9') && c != '=') return pattern.substr(i, 1);
+  }
+  return pattern.substr(0, 1);
+}
+
 // Compares a line with the normalised pattern: equality, or containment.
 // The line's bytes are normalised as they are compared, and the comparison
 // stops as soon as its outcome is known. A line fed in pieces is searched
@@ -88,11 +99,12 @@ class LineMatcher {
 
   // Where a line that may match could stand in text[from, to), for the skip
   // loop: the pattern stands there on disk (less a closing line feed, which
-  // may be CR LF), or, when white space is removed, at least its first byte.
+  // may be CR LF), or, when white space is removed, at least each of its
+  // bytes, so the one least likely to be common is looked for.
   std::size_t Find(const char* text, std::size_t from, std::size_t to) const {
     // An empty pattern is in every line, and equals a line of white space.
     if (pattern_.empty()) return contains_ || noSpaces_ ? from : to;
-    std::string_view needle = noSpaces_ ? pattern_.substr(0, 1) : pattern_;
+    std::string_view needle = noSpaces_ ? UncommonByte(pattern_) : pattern_;
     if (needle.back() == '\n') needle.remove_suffix(1);
     return from + platform::FindText(text + from, to - from, needle, lower_);
   }

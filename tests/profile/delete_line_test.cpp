@@ -51,6 +51,10 @@ const OptionCase kOptionCases[] = {
     {"ContainsEmptyPatternRemovesAll", "  ", 5, "a\nb\n", ""},
     {"ContainsLowered", "MSCDEX", 6, "MSCDEX /x\nMscDex\nms cdex\n", "ms cdex\r\n"},
     {"ContainsLoweredNoSpaces", "MS CDEX", 7, "ms cdex\nM S C D E X\nmsc-dex\n", "msc-dex\r\n"},
+    // Without white space the search looks for the pattern's dot alone.
+    {"ContainsNoSpacesFindsTheDotAmongSpaces", "vkt617.386", 5,
+     "x=VKT617.386\nd = vkt617 . 386\nvkt617386\n.\n", "x=VKT617.386\r\nvkt617386\r\n.\r\n"},
+    {"NoSpacesPatternLeadingWithItsDot", ".386", 7, "A .386\nb.3 8 6\n386\n", "386\r\n"},
     {"OtherBitsHaveNoEffect", "A=B\n", 2 | 8 | 16 | 64, "a=b\nc\n", "c\r\n"},
     {"NoMatch", "zzz\n", 0, "a\nb\n", nullptr},
     {"TwoEqualLinesBothGo", "x=1\n", 0, "x=1\ny\nx=1\n", "y\r\n"},
