@@ -12,6 +12,7 @@
 #include <tuple>
 
 #include "edit_operations.h"
+#include "fault_plan.h"
 #include "hostile_disk.h"
 #include "profile_fixture.h"
 #include "param_name.h"
@@ -45,17 +46,6 @@ const CorpusFile kCorpus[] = {
     {"NoMatch", "[misc]\r\nx=1\r\n"},
 };
 
-// Ends the process where the nth call of the file layer would run.
-struct CrashPlan {
-  int at = 0;
-  int seen = 0;
-  static bool Hook(platform::FileOp, const char*, void* context) {
-    auto* plan = static_cast<CrashPlan*>(context);
-    if (++plan->seen == plan->at) ::_exit(kDied);
-    return false;
-  }
-};
-
 class CrashPoints : public ProfileTest,
                     public ::testing::WithParamInterface<std::tuple<EditOperation, CorpusFile>> {
  protected:
@@ -63,8 +53,7 @@ class CrashPoints : public ProfileTest,
   static constexpr const char* kNeighbourBytes = "[drivers]\r\nwave=a.drv\r\n";
 
   void Reset(const std::string& bytes) {
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    Clear();
     Put("s.ini", bytes);
     Put(kNeighbour, kNeighbourBytes);
   }
@@ -73,8 +62,10 @@ class CrashPoints : public ProfileTest,
   int RunDyingAt(const EditOperation& operation, int n) {
     pid_t pid = ::fork();
     if (pid == 0) {
-      CrashPlan plan{n};
-      platform::SetFaultHook(&CrashPlan::Hook, &plan);
+      // Ends the process where the nth call of the file layer would run.
+      test_support::FaultPlan plan = test_support::FaultPlan::AnyOnce(n);
+      plan.onFault = [] { ::_exit(kDied); };
+      test_support::ScopedFaultHook hook(plan);
       operation.run(Path("s.ini").c_str());
       ::_exit(kCompleted);
     }

@@ -267,7 +267,7 @@ TEST_F(DeleteLine, LongKeptLineIsReadAgainOnlyWhenItsStartLeftTheBuffer) {
     platform::SetStreamBufferLimit(c.bufferLimit);
     FailNth(FileOp::kRead, 5);  // a, the line's two pieces, then the end or the re-read
     int result = Delete("f.ini", "zz", 4);
-    bool fired = plan_.fired;
+    bool fired = plan_.Fired();
     NoFaults();
     platform::SetStreamBufferLimit(0);
     EXPECT_EQ(fired, c.readAgain);

@@ -13,6 +13,7 @@
 #include <tuple>
 
 #include "edit_operations.h"
+#include "fault_plan.h"
 #include "platform/text_file.h"
 #include "profile/profile.h"
 #include "profile_fixture.h"
@@ -57,11 +58,11 @@ TEST_P(FaultSweep, NoPartialFileEverReplacesTheEditedOne) {
   int n = 1;
   for (;; ++n) {
     ASSERT_LT(n, 1000) << "the sweep does not end";
-    fs::remove(dir_ / "s.$$$");
+    fs::remove(Root() / "s.$$$");
     Put("s.ini", kProfile);
     FailFromCall(n, mode.persistent, mode.oneStep);
     int result = operation.run(path.c_str());
-    bool fired = plan_.fired;
+    bool fired = plan_.Fired();
     NoFaults();
     SCOPED_TRACE("failing call " + std::to_string(n));
     EXPECT_NE(std::find(operation.codes.begin(), operation.codes.end(), result), operation.codes.end()) << result;
@@ -94,18 +95,6 @@ INSTANTIATE_TEST_SUITE_P(Operations, FaultSweep,
 
 namespace {
 
-// How many times each operation asks the fault seam, without failing.
-struct SeamCount {
-  int reads = 0;
-  int writes = 0;
-  static bool Hook(platform::FileOp op, const char*, void* context) {
-    auto* count = static_cast<SeamCount*>(context);
-    if (op == platform::FileOp::kRead) ++count->reads;
-    if (op == platform::FileOp::kWrite) ++count->writes;
-    return false;
-  }
-};
-
 class SeamCalls : public ProfileTest {};
 
 // Pieces read whole lines at a time still go through the seam one by one,
@@ -133,14 +122,15 @@ TEST_F(SeamCalls, OnePerPieceReadAndWrittenHoweverTheyAreRead) {
     SCOPED_TRACE(row.name);
     for (std::size_t limit : {std::size_t{2}, std::size_t{0}}) {
       Put("s.ini", profile);
-      SeamCount count;
+      test_support::FaultPlan count = test_support::FaultPlan::Counting();
       platform::SetStreamBufferLimit(limit);
-      platform::SetFaultHook(&SeamCount::Hook, &count);
-      row.run(Path("s.ini").c_str());
-      NoFaults();
+      {
+        test_support::ScopedFaultHook hook(count);
+        row.run(Path("s.ini").c_str());
+      }
       platform::SetStreamBufferLimit(0);
-      EXPECT_EQ(count.reads, row.reads) << "buffer limit " << limit;
-      EXPECT_EQ(count.writes, row.writes) << "buffer limit " << limit;
+      EXPECT_EQ(count.Calls(platform::FileOp::kRead), row.reads) << "buffer limit " << limit;
+      EXPECT_EQ(count.Calls(platform::FileOp::kWrite), row.writes) << "buffer limit " << limit;
     }
   }
 }

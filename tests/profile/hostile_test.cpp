@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <tuple>
 
@@ -39,7 +40,7 @@ class Hostile : public ProfileTest {
  protected:
   void SetUp() override {
     ProfileTest::SetUp();
-    fs::create_directories(dir_ / "out");
+    fs::create_directories(Root() / "out");
     Put(kVictim, kVictimBytes);
   }
 
@@ -50,17 +51,17 @@ class Hostile : public ProfileTest {
     Put("clean.ini", kProfile);
     int result = operation.run(Path("clean.ini").c_str());
     std::string bytes = Get("clean.ini");
-    fs::remove(dir_ / "clean.ini");
+    fs::remove(Root() / "clean.ini");
     return {result, bytes};
   }
 
   void ExpectVictimUntouched() const {
     EXPECT_EQ(Get(kVictim), kVictimBytes);
-    EXPECT_EQ(fs::directory_entry(dir_ / "out").exists() ? std::distance(fs::directory_iterator(dir_ / "out"), {}) : 0, 1);
+    EXPECT_EQ(fs::directory_entry(Root() / "out").exists() ? std::distance(fs::directory_iterator(Root() / "out"), {}) : 0, 1);
   }
 
   void Clear(const std::string& name) {
-    fs::path at = dir_ / name;
+    fs::path at = Root() / name;
     std::error_code ignored;
     fs::permissions(at, fs::perms::owner_all, fs::perm_options::add | fs::perm_options::nofollow, ignored);
     fs::remove_all(at, ignored);
@@ -80,8 +81,8 @@ TEST_P(AtTheScratchName, IsRemovedAsANameOrRefusesTheEdit) {
   for (const std::string& target : {Path(kVictim), File()}) {
     SCOPED_TRACE(target);
     Put("s.ini", kProfile);
-    if (!thing.make(dir_ / "s.$$$", target)) GTEST_SKIP() << "cannot make " << thing.name << " here (not root)";
-    fs::file_type before = fs::symlink_status(dir_ / "s.$$$").type();
+    if (!thing.make(Root() / "s.$$$", target)) GTEST_SKIP() << "cannot make " << thing.name << " here (not root)";
+    fs::file_type before = fs::symlink_status(Root() / "s.$$$").type();
     Watchdog watchdog(kNoHangSeconds);
 
     int result = operation.run(File().c_str());
@@ -89,11 +90,11 @@ TEST_P(AtTheScratchName, IsRemovedAsANameOrRefusesTheEdit) {
     if (thing.takesTheName) {
       EXPECT_EQ(result, cleanResult);
       EXPECT_EQ(Get("s.ini"), cleanBytes);
-      EXPECT_FALSE(fs::exists(fs::symlink_status(dir_ / "s.$$$")));
+      EXPECT_FALSE(fs::exists(fs::symlink_status(Root() / "s.$$$")));
     } else {
       EXPECT_EQ(result, operation.failed);
       EXPECT_EQ(Get("s.ini"), kProfile);
-      EXPECT_EQ(fs::symlink_status(dir_ / "s.$$$").type(), before);
+      EXPECT_EQ(fs::symlink_status(Root() / "s.$$$").type(), before);
     }
     ExpectVictimUntouched();
     Clear("s.$$$");
@@ -115,7 +116,7 @@ class WhereTheFileShouldBe : public Hostile,
 
 TEST_P(WhereTheFileShouldBe, EditsFailAtOnceBeforeAnyScratchFile) {
   const auto& [operation, thing] = GetParam();
-  if (!thing.make(dir_ / "s.ini")) GTEST_SKIP() << "cannot make " << thing.name << " here (not root)";
+  if (!thing.make(Root() / "s.ini")) GTEST_SKIP() << "cannot make " << thing.name << " here (not root)";
   Watchdog watchdog(kNoHangSeconds);
   EXPECT_EQ(operation.run(File().c_str()), operation.failed);
   EXPECT_EQ(Files(), (std::set<std::string>{"out", "s.ini"}));
@@ -132,7 +133,7 @@ class ReadersOfNotAFile : public Hostile, public ::testing::WithParamInterface<N
 
 TEST_P(ReadersOfNotAFile, AnswerTheirDefault) {
   const NotAFile& thing = GetParam();
-  if (!thing.make(dir_ / "s.ini")) GTEST_SKIP() << "cannot make " << thing.name << " here (not root)";
+  if (!thing.make(Root() / "s.ini")) GTEST_SKIP() << "cannot make " << thing.name << " here (not root)";
   Watchdog watchdog(kNoHangSeconds);
   std::string file = File();
   EXPECT_STREQ(IniGetString(file.c_str(), "drivers", "wave", "dflt"), "dflt");
@@ -157,8 +158,8 @@ class TwinNames : public Hostile, public ::testing::WithParamInterface<EditOpera
  protected:
   void SetUp() override {
     Hostile::SetUp();
-    ::setenv("WIN95_MACHINE", dir_.c_str(), 1);
-    fs::create_directories(dir_ / "c");
+    ::setenv("WIN95_MACHINE", Root().c_str(), 1);
+    fs::create_directories(Root() / "c");
   }
   void TearDown() override {
     ::unsetenv("WIN95_MACHINE");
@@ -177,9 +178,9 @@ TEST_P(TwinNames, NeitherTwinIsReached) {
     for (const auto& [name, bytes] : layout) Put(name, bytes);
     EXPECT_EQ(operation.run("C:\\system.ini"), operation.failed);
     for (const auto& [name, bytes] : layout) EXPECT_EQ(Get(name), bytes) << name;
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "c"), {}), static_cast<long>(layout.size()));
-    fs::remove_all(dir_ / "c");
-    fs::create_directories(dir_ / "c");
+    EXPECT_EQ(std::distance(fs::directory_iterator(Root() / "c"), {}), static_cast<long>(layout.size()));
+    fs::remove_all(Root() / "c");
+    fs::create_directories(Root() / "c");
     CountCase();
   }
 }
@@ -219,17 +220,17 @@ TEST_P(EachOperation, TheNewFileKeepsTheOldOnesModeAndOwner) {
 TEST_P(EachOperation, AFullDiskLeavesTheFileAndALaterRunCanRepair) {
   const EditOperation& operation = GetParam();
   auto [cleanResult, cleanBytes] = CleanRun(operation);
-  test_support::SmallDisk disk(dir_ / "small", 64 * 1024);
+  test_support::SmallDisk disk(Root() / "small", 64 * 1024);
   if (!disk.Mounted()) GTEST_SKIP() << disk.Note();
   std::string file = Put("small/s.ini", kProfile);
-  disk.Fill(dir_ / "small" / "filler");
+  disk.Fill(Root() / "small" / "filler");
 
   int result = operation.run(file.c_str());
   EXPECT_NE(std::find(operation.codes.begin(), operation.codes.end(), result), operation.codes.end());
   EXPECT_NE(result, 0);
   EXPECT_EQ(Get("small/s.ini"), kProfile);
 
-  fs::remove(dir_ / "small" / "filler");
+  fs::remove(Root() / "small" / "filler");
   EXPECT_EQ(operation.run(file.c_str()), cleanResult);
   EXPECT_EQ(Get("small/s.ini"), cleanBytes);
   EXPECT_FALSE(Exists("small/s.$$$"));

@@ -232,7 +232,7 @@ namespace {
 
 TEST_F(KeyEdit, DotInADirectoryNameStillCommits) {
   // The scratch file lands in the parent directory and is renamed back.
-  fs::create_directories(dir_ / "my.dir");
+  fs::create_directories(Root() / "my.dir");
   Put("my.dir/profile", "[d]\nk=1\nx=2\n");
   EXPECT_EQ(IniDeleteKey(Path("my.dir/profile").c_str(), "d", "k"), 0);
   EXPECT_EQ(Get("my.dir/profile"), "[d]\r\nx=2\r\n");
