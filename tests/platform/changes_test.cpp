@@ -52,7 +52,7 @@ TEST_F(ChangesTest, WhatStandsAtANoteNameNowDecides) {
       {"mode changed", true, [](const fs::path& p) { ::chmod(p.c_str(), 0400); }, true},
   };
   for (const Case& c : cases) {
-    fs::path path = machine_ / "c" / "file.txt";
+    fs::path path = Root() / "c" / "file.txt";
     fs::remove(path);
     if (c.existsBefore) write(path, "old");
     ForgetChanges();
@@ -64,7 +64,7 @@ TEST_F(ChangesTest, WhatStandsAtANoteNameNowDecides) {
 }
 
 TEST_F(ChangesTest, TheFirstNoteOfANameKeepsWhatStoodThen) {
-  fs::path path = machine_ / "c" / "file.txt";
+  fs::path path = Root() / "c" / "file.txt";
   WatchChanges();
   NoteChangeAhead(path.string());
   std::ofstream(path) << "made";
@@ -75,7 +75,7 @@ TEST_F(ChangesTest, TheFirstNoteOfANameKeepsWhatStoodThen) {
 }
 
 TEST_F(ChangesTest, NothingIsNotedBeforeWatching) {
-  fs::path path = machine_ / "c" / "file.txt";
+  fs::path path = Root() / "c" / "file.txt";
   NoteChangeAhead(path.string());
   std::ofstream(path) << "made";
   EXPECT_FALSE(MachineChanged());

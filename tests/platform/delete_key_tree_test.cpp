@@ -42,7 +42,7 @@ class DeleteKeyTreeTest : public MachineTest {
     }
     LONG result = remove(parent, test.subKey);
     if (test.parent != nullptr) RegCloseKey(parent);
-    return {result, Get(machine_ / "registry.reg")};
+    return {result, Get("registry.reg")};
   }
 };
 

@@ -49,7 +49,7 @@ TEST_F(DirectoriesTest, MachineIniGivesTheTextsExactlyAsWritten) {
       {"[directories]\nwindows=C:\\W\nnonsense\n", "<failed>", "<failed>"},
   };
   for (const Case& c : cases) {
-    std::filesystem::remove(machine_ / "machine.ini");
+    std::filesystem::remove(Root() / "machine.ini");
     if (c.ini != nullptr) Put("machine.ini", c.ini);
     EXPECT_EQ(Windows(), c.windows) << (c.ini ? c.ini : "(no machine.ini)");
     EXPECT_EQ(System(), c.system) << (c.ini ? c.ini : "(no machine.ini)");
@@ -70,7 +70,7 @@ TEST_F(DirectoriesTest, ASmallBufferGetsTheSizeNeededAndNothingCopied) {
 }
 
 TEST_F(DirectoriesTest, AnUnreadableMachineIniFailsBothQueries) {
-  std::filesystem::create_directories(machine_ / "machine.ini");
+  std::filesystem::create_directories(Root() / "machine.ini");
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(Windows(), "<failed>");
   EXPECT_EQ(System(), "<failed>");

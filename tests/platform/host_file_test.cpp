@@ -32,10 +32,10 @@ class HostFileTest : public MachineTest {
  protected:
   void SetUp() override {
     MachineTest::SetUp();
-    outside_ = root_ / "outside.txt";
+    outside_ = Base() / "outside.txt";
     std::ofstream(outside_, std::ios::binary) << "outside";
   }
-  std::string Path(const char* name) const { return (machine_ / name).string(); }
+  std::string Path(const char* name) const { return (Root() / name).string(); }
   fs::path outside_;
 };
 
@@ -50,7 +50,7 @@ TEST_F(HostFileTest, OnlyARegularFileIsRead) {
 
   for (Hostile kind : test_support::kEveryHostile) {
     std::string name = "hostile-" + std::to_string(static_cast<int>(kind));
-    if (!test_support::PlaceHostile(machine_ / name, kind, outside_)) {
+    if (!test_support::PlaceHostile(Root() / name, kind, outside_)) {
       std::cout << "[ skipped  ] " << test_support::HostileName(kind) << ": cannot be made here\n";
       continue;
     }
@@ -94,8 +94,8 @@ TEST_F(HostFileTest, WhateverStandsAtTheScratchNameIsNeverWrittenThrough) {
        }},
   };
   for (const Case& c : cases) {
-    fs::path file = machine_ / "registry.reg";
-    fs::path scratch = machine_ / "registry.$$$";
+    fs::path file = Root() / "registry.reg";
+    fs::path scratch = Root() / "registry.$$$";
     fs::remove(scratch);
     Put("registry.reg", "old text");
     if (!c.place(scratch, file)) {
@@ -111,10 +111,10 @@ TEST_F(HostFileTest, WhateverStandsAtTheScratchNameIsNeverWrittenThrough) {
 
 TEST_F(HostFileTest, AFolderAtTheScratchNameFailsTheReplacement) {
   std::string file = Put("registry.reg", "old text");
-  fs::create_directory(machine_ / "registry.$$$");
+  fs::create_directory(Root() / "registry.$$$");
   EXPECT_EQ(ReplaceHostFile(file, Path("registry.$$$"), "new text"), ReplaceResult::kFailed);
   EXPECT_EQ(Get(file), "old text");
-  EXPECT_TRUE(fs::is_directory(machine_ / "registry.$$$"));
+  EXPECT_TRUE(fs::is_directory(Root() / "registry.$$$"));
 }
 
 TEST_F(HostFileTest, AReadOnlyOrIrregularFileIsNotReplaced) {
@@ -124,10 +124,10 @@ TEST_F(HostFileTest, AReadOnlyOrIrregularFileIsNotReplaced) {
   EXPECT_EQ(Get(file), "old text");
   EXPECT_FALSE(Exists("registry.$$$"));
 
-  ASSERT_TRUE(test_support::PlaceHostile(machine_ / "fifo.reg", Hostile::kFifo, outside_));
+  ASSERT_TRUE(test_support::PlaceHostile(Root() / "fifo.reg", Hostile::kFifo, outside_));
   EXPECT_EQ(ReplaceHostFile(Path("fifo.reg"), Path("fifo.$$$"), "new text"), ReplaceResult::kFailed);
   EXPECT_FALSE(Exists("fifo.$$$"));
-  EXPECT_TRUE(fs::is_fifo(machine_ / "fifo.reg"));
+  EXPECT_TRUE(fs::is_fifo(Root() / "fifo.reg"));
 }
 
 }  // namespace

@@ -21,9 +21,9 @@ class MachineCheckTest : public MachineTest {
  protected:
   void SetUp() override {
     MachineTest::SetUp();
-    fs::create_directories(machine_ / "c/WINDOWS");
+    fs::create_directories(Root() / "c/WINDOWS");
     Put("registry.reg", kRegistry);
-    outside_ = root_ / "outside";
+    outside_ = Base() / "outside";
     fs::create_directories(outside_ / "WINDOWS");
     std::ofstream(outside_ / "outside.reg") << kRegistry;
   }
@@ -37,10 +37,10 @@ class MachineCheckTest : public MachineTest {
 
 TEST_F(MachineCheckTest, AWellFormedMachineIsAccepted) {
   EXPECT_EQ(Check(), "accepted");
-  fs::remove(machine_ / "registry.reg");  // missing: an empty registry
+  fs::remove(Root() / "registry.reg");  // missing: an empty registry
   EXPECT_EQ(Check(), "accepted");
   Put("machine.ini", "[directories]\r\nwindows=d:\\win95\r\nsystem=D:\\WIN95\\SYSTEM\r\n");
-  fs::create_directories(machine_ / "d/Win95");
+  fs::create_directories(Root() / "d/Win95");
   EXPECT_EQ(Check(), "accepted");
 }
 
@@ -56,18 +56,18 @@ TEST_F(MachineCheckTest, EveryRefusalNamesItsCause) {
       {"empty variable", [] { ::setenv("WIN95_MACHINE", "", 1); }, "WIN95_MACHINE is not set"},
       {"not a folder", [this] { ::setenv("WIN95_MACHINE", (outside_ / "outside.reg").c_str(), 1); },
        "which is not a folder"},
-      {"no Windows folder", [this] { fs::remove(machine_ / "c/WINDOWS"); },
+      {"no Windows folder", [this] { fs::remove(Root() / "c/WINDOWS"); },
        "the Windows directory C:\\WINDOWS is not a folder on drive C:"},
-      {"Windows is a file", [this] { fs::remove(machine_ / "c/WINDOWS"); Put("c/WINDOWS", "x"); },
+      {"Windows is a file", [this] { fs::remove(Root() / "c/WINDOWS"); Put("c/WINDOWS", "x"); },
        "is not a folder"},
       {"Windows folder through a link", [this] {
-         fs::remove(machine_ / "c/WINDOWS");
-         fs::create_directory_symlink(outside_ / "WINDOWS", machine_ / "c/WINDOWS");
+         fs::remove(Root() / "c/WINDOWS");
+         fs::create_directory_symlink(outside_ / "WINDOWS", Root() / "c/WINDOWS");
        },
        "cannot be reached inside the machine folder"},
       {"other Windows folder missing", [&] { ini("windows=D:\\WIN"); },
        "the Windows directory D:\\WIN is not a folder on drive D:"},
-      {"registry too large", [this] { fs::resize_file(machine_ / "registry.reg", std::uintmax_t{65} << 20); },
+      {"registry too large", [this] { fs::resize_file(Root() / "registry.reg", std::uintmax_t{65} << 20); },
        "registry.reg: larger than"},
       {"registry does not parse", [this] { Put("registry.reg", "REGEDIT4\r\n[HKEY_NOWHERE\\x]\r\n"); },
        "registry.reg: line 2: unknown root key"},
@@ -84,9 +84,9 @@ TEST_F(MachineCheckTest, EveryRefusalNamesItsCause) {
       {"control byte", [&] { ini("windows=C:\\WIN\x01"); }, "windows=C:\\WIN? is not a drive path"},
   };
   for (const Case& c : cases) {
-    ::setenv("WIN95_MACHINE", machine_.c_str(), 1);
-    fs::remove_all(machine_);
-    fs::create_directories(machine_ / "c/WINDOWS");
+    ::setenv("WIN95_MACHINE", Root().c_str(), 1);
+    fs::remove_all(Root());
+    fs::create_directories(Root() / "c/WINDOWS");
     Put("registry.reg", kRegistry);
     c.breakIt();
     std::string problem = Check();

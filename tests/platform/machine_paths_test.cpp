@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -22,7 +23,7 @@ class MachinePathsTest : public MachineTest {
   std::string Where(const char* path, PathUse use = PathUse::kExisting) {
     std::string host;
     if (!ResolvePath(path, use, host)) return "<none>";
-    std::string prefix = machine_.string() + "/";
+    std::string prefix = Root().string() + "/";
     if (host.rfind(prefix, 0) == 0) return host.substr(prefix.size());
     return "host:" + host;
   }
@@ -77,15 +78,15 @@ TEST_F(MachinePathsTest, TwinNamesAreRefused) {
   EXPECT_FALSE(platform::RemoveFile("C:\\readme.txt"));
   EXPECT_FALSE(platform::RenameFile("C:\\solo.txt", "C:\\README.TXT"));
   EXPECT_FALSE(platform::RenameFile("C:\\readme.txt", "C:\\other.txt"));
-  EXPECT_EQ(Get(machine_ / "c/readme.txt"), "lower");
-  EXPECT_EQ(Get(machine_ / "c/README.TXT"), "upper");
+  EXPECT_EQ(Get(Root() / "c/readme.txt"), "lower");
+  EXPECT_EQ(Get(Root() / "c/README.TXT"), "upper");
   EXPECT_TRUE(Exists("c/solo.txt"));
 }
 
 TEST_F(MachinePathsTest, DotsAndEmptyNamesNeverClimbOutOfTheDrive) {
   Put("c/a/b.txt", "x");
   Put("secret.txt", "outside the drive");
-  fs::create_directories(machine_ / "d");
+  fs::create_directories(Root() / "d");
   const std::vector<std::pair<const char*, const char*>> cases = {
       {"C:\\\\a\\\\b.txt", "c/a/b.txt"},
       {"C:\\.\\a\\.\\b.txt", "c/a/b.txt"},
@@ -103,13 +104,13 @@ TEST_F(MachinePathsTest, DotsAndEmptyNamesNeverClimbOutOfTheDrive) {
 }
 
 TEST_F(MachinePathsTest, SymbolicLinksInsideADriveAreRefused) {
-  fs::create_directories(root_ / "outside");
-  std::ofstream(root_ / "outside" / "victim.txt") << "keep";
-  fs::create_directory_symlink(root_ / "outside", machine_ / "c" / "Escape");
-  fs::create_symlink(root_ / "outside" / "victim.txt", machine_ / "c" / "file.txt");
-  fs::create_symlink(root_ / "outside" / "new.txt", machine_ / "c" / "dangling.txt");
+  fs::create_directories(Base() / "outside");
+  std::ofstream(Base() / "outside" / "victim.txt") << "keep";
+  fs::create_directory_symlink(Base() / "outside", Root() / "c" / "Escape");
+  fs::create_symlink(Base() / "outside" / "victim.txt", Root() / "c" / "file.txt");
+  fs::create_symlink(Base() / "outside" / "new.txt", Root() / "c" / "dangling.txt");
   Put("c/real/inner.txt", "x");
-  fs::create_directory_symlink(machine_ / "c" / "real", machine_ / "c" / "inside");
+  fs::create_directory_symlink(Root() / "c" / "real", Root() / "c" / "inside");
 
   for (const char* path : {"C:\\Escape\\victim.txt", "C:\\escape\\victim.txt", "C:\\FILE.TXT",
                            "C:\\inside\\inner.txt"}) {
@@ -133,19 +134,19 @@ TEST_F(MachinePathsTest, SymbolicLinksInsideADriveAreRefused) {
     EXPECT_TRUE(writer.Write("inside\n"));
     EXPECT_TRUE(writer.Close());
   }
-  EXPECT_EQ(Get(machine_ / "c" / "dangling.txt"), "inside\r\n");
-  EXPECT_EQ(Get(machine_ / "c" / "file.txt"), "inside\r\n");
-  EXPECT_FALSE(fs::is_symlink(machine_ / "c" / "file.txt"));
-  EXPECT_EQ(Get(root_ / "outside" / "victim.txt"), "keep");
-  EXPECT_FALSE(fs::exists(root_ / "outside" / "new.txt"));
-  EXPECT_FALSE(fs::exists(root_ / "outside" / "moved.txt"));
-  EXPECT_FALSE(fs::exists(root_ / "outside" / "created.txt"));
+  EXPECT_EQ(Get(Root() / "c" / "dangling.txt"), "inside\r\n");
+  EXPECT_EQ(Get(Root() / "c" / "file.txt"), "inside\r\n");
+  EXPECT_FALSE(fs::is_symlink(Root() / "c" / "file.txt"));
+  EXPECT_EQ(Get(Base() / "outside" / "victim.txt"), "keep");
+  EXPECT_FALSE(fs::exists(Base() / "outside" / "new.txt"));
+  EXPECT_FALSE(fs::exists(Base() / "outside" / "moved.txt"));
+  EXPECT_FALSE(fs::exists(Base() / "outside" / "created.txt"));
 }
 
 TEST_F(MachinePathsTest, ADriveFolderThatIsALinkIsRefused) {
-  fs::create_directories(root_ / "elsewhere");
-  std::ofstream(root_ / "elsewhere" / "x.txt") << "x";
-  fs::create_directory_symlink(root_ / "elsewhere", machine_ / "d");
+  fs::create_directories(Base() / "elsewhere");
+  std::ofstream(Base() / "elsewhere" / "x.txt") << "x";
+  fs::create_directory_symlink(Base() / "elsewhere", Root() / "d");
   EXPECT_EQ(Where("D:\\x.txt"), "<none>");
 }
 
@@ -186,7 +187,7 @@ TEST_F(MachinePathsTest, FilesOpenThroughDrivePaths) {
   EXPECT_STREQ(piece, "[drivers]\n");
   reader.Close();
   EXPECT_TRUE(platform::RenameFile("c:\\windows\\system.ini", "C:\\Windows\\System.$$$"));
-  EXPECT_EQ(Get(machine_ / "c/WINDOWS/System.$$$"), "[drivers]\r\nwave=x\r\n");
+  EXPECT_EQ(Get(Root() / "c/WINDOWS/System.$$$"), "[drivers]\r\nwave=x\r\n");
   EXPECT_TRUE(platform::RemoveFile("C:\\WINDOWS\\SYSTEM.$$$"));
   EXPECT_FALSE(Exists("c/WINDOWS/System.$$$"));
 }

@@ -7,11 +7,13 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "fault_plan.h"
 #include "hostile.h"
 #include "hostile_disk.h"
 #include "param_name.h"
@@ -38,11 +40,11 @@ const Naming kNamings[] = {{"HostPath", false}, {"DrivePath", true}};
 
 class NativeFileTest : public MachineTest, public ::testing::WithParamInterface<Naming> {
  protected:
-  fs::path Host(const std::string& name) const { return machine_ / "c" / name; }
+  fs::path Host(const std::string& name) const { return Root() / "c" / name; }
   std::string Name(const std::string& name) const {
     return GetParam().drive ? "C:\\" + name : Host(name).string();
   }
-  fs::path Outside() const { return root_ / "outside.txt"; }
+  fs::path Outside() const { return Base() / "outside.txt"; }
   void PutOutside() const { std::ofstream(Outside(), std::ios::binary) << "outside"; }
 };
 
@@ -130,21 +132,6 @@ TEST_P(NativeFileTest, ANewCopyKeepsTheModelsPermissions) {
   }
 }
 
-// Fails chosen calls: the nth call of an operation (1-based).
-struct Faults {
-  std::vector<std::pair<FileOp, int>> fail;
-  std::vector<int> seen = std::vector<int>(8, 0);
-
-  static bool Hook(FileOp op, const char*, void* context) {
-    auto* faults = static_cast<Faults*>(context);
-    int nth = ++faults->seen[static_cast<std::size_t>(op)];
-    for (const auto& [failOp, failNth] : faults->fail) {
-      if (failOp == op && failNth == nth) return true;
-    }
-    return false;
-  }
-};
-
 struct ReplaceRow {
   const char* name;
   std::vector<std::pair<FileOp, int>> fail;
@@ -181,10 +168,12 @@ TEST_P(NativeFileTest, ReplaceLeavesOneOfTheTwoFilesAtTheName) {
     fs::path target = Put("c/edit.ini", "old");
     fs::path source = Put("c/edit.$$$", "new");
     if (row.prepare) row.prepare(target);
-    Faults faults{row.fail};
-    platform::SetFaultHook(&Faults::Hook, &faults);
-    EXPECT_EQ(platform::ReplaceFile(Name("edit.$$$").c_str(), Name("edit.ini").c_str()), row.result);
-    platform::SetFaultHook(nullptr, nullptr);
+    test_support::FaultPlans faults;
+    for (const auto& [op, nth] : row.fail) faults.plans.push_back(test_support::FaultPlan::Once(op, nth));
+    {
+      test_support::ScopedFaultHook hook(faults);
+      EXPECT_EQ(platform::ReplaceFile(Name("edit.$$$").c_str(), Name("edit.ini").c_str()), row.result);
+    }
     if (row.target != nullptr) {
       EXPECT_EQ(Get(target), row.target);
     } else if (fs::is_regular_file(fs::symlink_status(target))) {
@@ -207,7 +196,7 @@ INSTANTIATE_TEST_SUITE_P(Namings, NativeFileTest, ::testing::ValuesIn(kNamings),
 // Host paths follow links, but a link to a device is no file either: reading
 // it never fills anything with zeros.
 TEST_F(MachineTest, ALinkToADeviceOnAHostPathIsNotRead) {
-  fs::path link = root_ / "zero.ini";
+  fs::path link = Base() / "zero.ini";
   fs::create_symlink("/dev/zero", link);
   Watchdog watchdog(kNoHangSeconds);
   platform::TextReader reader;
@@ -218,7 +207,7 @@ TEST_F(MachineTest, ALinkToADeviceOnAHostPathIsNotRead) {
 // Positions are 64-bit offsets on disk: a sparse file read near 2^31 and
 // 2^32 reports them without wrapping.
 TEST_F(MachineTest, PositionsPastTwoAndFourGigabytesAreExact) {
-  fs::path path = root_ / "sparse.ini";
+  fs::path path = Base() / "sparse.ini";
   for (std::int64_t at : {std::int64_t{1} << 31, std::int64_t{1} << 32}) {
     SCOPED_TRACE(at);
     std::int64_t start = at - 3;

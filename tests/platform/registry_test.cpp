@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <fstream>
 #include <string>
 #include <sys/stat.h>
 
+#include "fault_plan.h"
 #include "machine_fixture.h"
 #include "platform/fault.h"
 #include "platform/platform.h"
@@ -33,11 +35,7 @@ constexpr const char* kRegistry =
 
 class RegistryTest : public MachineTest {
  protected:
-  void TearDown() override {
-    platform::SetFaultHook(nullptr, nullptr);
-    MachineTest::TearDown();
-  }
-  std::string Registry() { return Get(machine_ / "registry.reg"); }
+  std::string Registry() { return Get(Root() / "registry.reg"); }
   HKEY Open(const char* path) {
     HKEY key = nullptr;
     EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS) << path;
@@ -183,15 +181,15 @@ TEST_F(RegistryTest, AnUnparsableRegistryIsNeverRewrittenAndItsLineIsNamed) {
 }
 
 TEST_F(RegistryTest, ARegistryThatIsALinkIsRefused) {
-  std::string outside = (root_ / "outside.reg").string();
+  std::string outside = (Base() / "outside.reg").string();
   { std::ofstream(outside, std::ios::binary) << kRegistry; }
-  std::filesystem::create_symlink(outside, machine_ / "registry.reg");
+  std::filesystem::create_symlink(outside, Root() / "registry.reg");
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Enum"), ERROR_BADDB);
   std::string message = ::testing::internal::GetCapturedStderr();
   EXPECT_NE(message.find("registry.reg: not a regular file"), std::string::npos) << message;
   EXPECT_EQ(Get(outside), kRegistry);
-  EXPECT_TRUE(std::filesystem::is_symlink(machine_ / "registry.reg"));
+  EXPECT_TRUE(std::filesystem::is_symlink(Root() / "registry.reg"));
 }
 
 TEST_F(RegistryTest, AReadOnlyRegistryRefusesDeletionsAndSaysSoOnce) {
@@ -212,18 +210,15 @@ TEST_F(RegistryTest, AReadOnlyRegistryRefusesDeletionsAndSaysSoOnce) {
   EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
 }
 
-bool FailNamed(platform::FileOp op, const char*, void* context) {
-  return op == *static_cast<platform::FileOp*>(context);
-}
-
 TEST_F(RegistryTest, AFailedRewriteLeavesTheRegistryAsItWas) {
   Put("registry.reg", kRegistry);
   for (platform::FileOp op : {platform::FileOp::kOpen, platform::FileOp::kWrite, platform::FileOp::kFlush,
                               platform::FileOp::kRename}) {
-    platform::FileOp failing = op;
-    platform::SetFaultHook(FailNamed, &failing);
-    EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Enum\\PCMCIA"), ERROR_CANTWRITE);
-    platform::SetFaultHook(nullptr, nullptr);
+    {
+      auto failing = test_support::FaultPlan::From(op, 1);
+      test_support::ScopedFaultHook hook(failing);
+      EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Enum\\PCMCIA"), ERROR_CANTWRITE);
+    }
     EXPECT_EQ(Registry(), kRegistry);
     EXPECT_FALSE(Exists("registry.$$$"));
   }

@@ -54,10 +54,10 @@ TEST_F(SessionTest, RenameSectionDeletesAndMovesThenTheFileIsKeptAsBak) {
   EXPECT_FALSE(Exists("c/WINDOWS/SYSTEM/vkt617.386"));
   EXPECT_FALSE(Exists("c/WINDOWS/kt617win.ini"));
   EXPECT_FALSE(Exists("c/WINDOWS/new.dll"));
-  EXPECT_EQ(Get(machine_ / "c/WINDOWS/old.dll"), "new");
-  EXPECT_EQ(Get(machine_ / "c/WINDOWS/other.txt"), "stays");
+  EXPECT_EQ(Get(Root() / "c/WINDOWS/old.dll"), "new");
+  EXPECT_EQ(Get(Root() / "c/WINDOWS/other.txt"), "stays");
   EXPECT_FALSE(Exists("c/WINDOWS/wininit.ini"));
-  EXPECT_EQ(Get(machine_ / "c/WINDOWS/WININIT.BAK"), wininit);
+  EXPECT_EQ(Get(Root() / "c/WINDOWS/WININIT.BAK"), wininit);
 }
 
 TEST_F(SessionTest, TheWindowsDirectoryComesFromMachineIni) {
@@ -68,16 +68,16 @@ TEST_F(SessionTest, TheWindowsDirectoryComesFromMachineIni) {
   EXPECT_TRUE(boot.found);
   EXPECT_EQ(boot.deleted, 1);
   EXPECT_FALSE(Exists("d/WIN/gone.txt"));
-  EXPECT_EQ(Get(machine_ / "d/WIN/wininit.bak"), "[rename]\r\nNUL=D:\\WIN\\gone.txt\r\n");
+  EXPECT_EQ(Get(Root() / "d/WIN/wininit.bak"), "[rename]\r\nNUL=D:\\WIN\\gone.txt\r\n");
 }
 
 TEST_F(SessionTest, OnlyFilesInsideTheMachineAreTouched) {
-  fs::create_directories(root_ / "host");
-  std::ofstream(root_ / "host" / "victim.txt") << "keep";
-  std::string hostVictim = (root_ / "host" / "victim.txt").string();
+  fs::create_directories(Base() / "host");
+  std::ofstream(Base() / "host" / "victim.txt") << "keep";
+  std::string hostVictim = (Base() / "host" / "victim.txt").string();
   Put("c/WINDOWS/SYSTEM/readonly.drv", "ro");
-  ::chmod((machine_ / "c/WINDOWS/SYSTEM/readonly.drv").c_str(), 0444);
-  fs::create_directories(machine_ / "c/WINDOWS/folder");
+  ::chmod((Root() / "c/WINDOWS/SYSTEM/readonly.drv").c_str(), 0444);
+  fs::create_directories(Root() / "c/WINDOWS/folder");
   Put("c/WINDOWS/wininit.ini",
       "[rename]\r\n"
       "NUL=" + hostVictim + "\r\n"
@@ -91,20 +91,20 @@ TEST_F(SessionTest, OnlyFilesInsideTheMachineAreTouched) {
   EXPECT_EQ(boot.moved, 0);
   EXPECT_EQ(boot.notDeleted + boot.notMoved + boot.missing, 6);
   EXPECT_EQ(boot.notMoved, 1);
-  EXPECT_EQ(Get(root_ / "host" / "victim.txt"), "keep");
+  EXPECT_EQ(Get(Base() / "host" / "victim.txt"), "keep");
   EXPECT_TRUE(Exists("c/WINDOWS/SYSTEM/readonly.drv"));
   EXPECT_TRUE(Exists("c/WINDOWS/folder"));
   EXPECT_FALSE(Exists("c/WINDOWS/moved.txt"));
 }
 
 TEST_F(SessionTest, AWininitThatIsNotARegularFileIsLeftAsItIs) {
-  fs::path outside = root_ / "outside.ini";
+  fs::path outside = Base() / "outside.ini";
   const std::string list = "[rename]\r\nNUL=C:\\WINDOWS\\keep.txt\r\n";
   std::ofstream(outside, std::ios::binary) << list;
   for (test_support::Hostile kind : test_support::kEveryHostile) {
-    fs::remove_all(machine_ / "c");
+    fs::remove_all(Root() / "c");
     Put("c/WINDOWS/keep.txt", "stays");
-    if (!test_support::PlaceHostile(machine_ / "c/WINDOWS/wininit.ini", kind, outside)) continue;
+    if (!test_support::PlaceHostile(Root() / "c/WINDOWS/wininit.ini", kind, outside)) continue;
     std::string name(test_support::HostileName(kind));
 
     BootResult boot = ProcessWininit();
@@ -112,8 +112,8 @@ TEST_F(SessionTest, AWininitThatIsNotARegularFileIsLeftAsItIs) {
     EXPECT_TRUE(boot.found) << name;
     EXPECT_FALSE(boot.problem.empty()) << name;
     EXPECT_EQ(boot.deleted + boot.moved + boot.missing + boot.notDeleted + boot.notMoved, 0) << name;
-    EXPECT_EQ(Get(machine_ / "c/WINDOWS/keep.txt"), "stays") << name;
-    EXPECT_TRUE(fs::exists(fs::symlink_status(machine_ / "c/WINDOWS/wininit.ini"))) << name;
+    EXPECT_EQ(Get(Root() / "c/WINDOWS/keep.txt"), "stays") << name;
+    EXPECT_TRUE(fs::exists(fs::symlink_status(Root() / "c/WINDOWS/wininit.ini"))) << name;
     EXPECT_FALSE(Exists("c/WINDOWS/wininit.bak")) << name;
     EXPECT_EQ(Get(outside), list) << name;
     EXPECT_EQ(platform::hosted::RestartLine(boot).rfind("restarted: nothing deleted: C:\\WINDOWS\\wininit.ini", 0), 0u)

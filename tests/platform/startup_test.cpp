@@ -23,20 +23,20 @@ class StartupTest : public MachineTest {
  protected:
   void SetUp() override {
     MachineTest::SetUp();
-    std::filesystem::create_directories(machine_ / "c/WINDOWS");
+    std::filesystem::create_directories(Root() / "c/WINDOWS");
   }
   // The probe over this machine, doing the actions, with the answers as input.
   ChildSpec Spec(const std::string& actions, const std::string& input = "") const {
     ChildSpec spec;
     spec.program = STARTUP_PROBE;
-    spec.environment["WIN95_MACHINE"] = machine_.string();
+    spec.environment["WIN95_MACHINE"] = Root().string();
     spec.environment["PROBE_ACTIONS"] = actions;
     spec.input = input;
     spec.timeLimit = std::chrono::seconds(30);
     return spec;
   }
   ChildResult Run(const ChildSpec& spec) const {
-    ChildResult result = test_support::RunChild(spec, root_ / "io");
+    ChildResult result = test_support::RunChild(spec, Base() / "io");
     EXPECT_FALSE(result.timedOut);
     return result;
   }
@@ -101,7 +101,7 @@ TEST_F(StartupTest, AnyOtherArgumentIsAUsageErrorThatTouchesNothing) {
 }
 
 TEST_F(StartupTest, RefusesToStartWithoutAMachineFolder) {
-  const std::vector<std::optional<std::string>> machines = {std::nullopt, "", (root_ / "nothing").string(),
+  const std::vector<std::optional<std::string>> machines = {std::nullopt, "", (Base() / "nothing").string(),
                                                             Put("plain-file", "x")};
   for (const std::optional<std::string>& machine : machines) {
     ChildSpec spec = Spec("write 5");
@@ -156,7 +156,7 @@ TEST_F(StartupTest, TheClosingLineSaysWhetherTheMachineChanged) {
       {"reboot", "restarted: nothing to delete\n"},
   };
   for (const Case& c : cases) {
-    std::filesystem::remove(machine_ / "c/probe.txt");
+    std::filesystem::remove(Root() / "c/probe.txt");
     ChildResult run = Probe(c.actions);
     EXPECT_EQ(run.exitStatus, 0) << c.actions;
     EXPECT_EQ(run.out, std::string("WinMain() show 1\n") + c.line) << c.actions;
@@ -175,14 +175,14 @@ TEST_F(StartupTest, ARequestedRestartProcessesWininitAfterWinMain) {
   ChildResult run = Probe("");
   EXPECT_EQ(run.exitStatus, 0);
   EXPECT_EQ(run.out, "WinMain() show 1\nnothing changed\n");
-  EXPECT_EQ(Get(machine_ / "c/WINDOWS/wininit.ini"), wininit);
+  EXPECT_EQ(Get(Root() / "c/WINDOWS/wininit.ini"), wininit);
 
   run = Probe("reboot");
   EXPECT_EQ(run.exitStatus, 0);
   EXPECT_EQ(run.out, "WinMain() show 1\nrestarted: 1 file deleted; 1 was already gone\n");
   EXPECT_FALSE(Exists("c/WINDOWS/SYSTEM/kt617.drv"));
   EXPECT_FALSE(Exists("c/WINDOWS/wininit.ini"));
-  EXPECT_EQ(Get(machine_ / "c/WINDOWS/wininit.bak"), wininit);
+  EXPECT_EQ(Get(Root() / "c/WINDOWS/wininit.bak"), wininit);
 }
 
 // A box nobody can see gets no answer: the program acts as on Cancel even
@@ -219,7 +219,7 @@ TEST_F(StartupTest, AClosedStandardOutputIsNeverReusedForAFile) {
   ChildResult run = Run(spec);
   EXPECT_EQ(run.exitStatus, 0);
   // Had the file taken descriptor 1, the program's output would be in it.
-  EXPECT_EQ(Get(machine_ / "c/probe.txt"), "data");
+  EXPECT_EQ(Get(Root() / "c/probe.txt"), "data");
 }
 
 }  // namespace

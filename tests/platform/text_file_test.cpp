@@ -6,9 +6,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "fault_plan.h"
+#include "folder_fixture.h"
 #include "platform/fault.h"
 #include "platform/files.h"
 #include "platform/text_file.h"
@@ -17,30 +20,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class TextFileTest : public ::testing::Test {
+class TextFileTest : public test_support::FolderTest {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("text_file_test_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    platform::SetFaultHook(nullptr, nullptr);
-    fs::remove_all(dir_);
-  }
-
-  std::string Put(const std::string& name, const std::string& bytes) {
-    std::string path = (dir_ / name).string();
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
-  }
-  static std::string Get(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
-
   // Every piece of at most maxLength bytes, with the position after it.
   static std::vector<std::pair<std::string, std::int64_t>> Pieces(const std::string& path,
                                                                    std::size_t maxLength) {
@@ -54,8 +35,6 @@ class TextFileTest : public ::testing::Test {
     }
     return pieces;
   }
-
-  fs::path dir_;
 };
 
 using PieceList = std::vector<std::pair<std::string, std::int64_t>>;
@@ -125,7 +104,7 @@ TEST_F(TextFileTest, SeekGoesToADiskOffset) {
 }
 
 TEST_F(TextFileTest, WritingTurnsLfIntoCrLf) {
-  std::string path = (dir_ / "w.txt").string();
+  std::string path = Path("w.txt");
   {
     platform::TextWriter writer;
     ASSERT_TRUE(writer.Create(path.c_str()));
@@ -137,21 +116,10 @@ TEST_F(TextFileTest, WritingTurnsLfIntoCrLf) {
   EXPECT_EQ(Get(path), "a\r\nb\r\r\n" + std::string(100000, 'z') + "\r\n");
 }
 
-struct CountingFault {
-  platform::FileOp op;
-  int failAt;
-  int seen = 0;
-};
-
-bool FailNth(platform::FileOp op, const char*, void* context) {
-  auto* fault = static_cast<CountingFault*>(context);
-  return op == fault->op && ++fault->seen == fault->failAt;
-}
-
 TEST_F(TextFileTest, TheFaultSeamFailsTheChosenCall) {
   std::string path = Put("f.txt", "1\n2\n3\n");
-  CountingFault readFault{platform::FileOp::kRead, 2};
-  platform::SetFaultHook(FailNth, &readFault);
+  auto readFault = test_support::FaultPlan::Once(platform::FileOp::kRead, 2);
+  std::optional<test_support::ScopedFaultHook> hook(readFault);
   platform::TextReader reader;
   ASSERT_TRUE(reader.Open(path.c_str()));
   char buffer[128];
@@ -160,9 +128,10 @@ TEST_F(TextFileTest, TheFaultSeamFailsTheChosenCall) {
   EXPECT_TRUE(reader.Error());
   reader.Close();
 
-  CountingFault writeFault{platform::FileOp::kWrite, 2};
-  platform::SetFaultHook(FailNth, &writeFault);
-  std::string out = (dir_ / "o.txt").string();
+  auto writeFault = test_support::FaultPlan::Once(platform::FileOp::kWrite, 2);
+  hook.reset();
+  hook.emplace(writeFault);
+  std::string out = Path("o.txt");
   platform::TextWriter writer;
   ASSERT_TRUE(writer.Create(out.c_str()));
   EXPECT_TRUE(writer.Write("x\n"));
@@ -172,8 +141,9 @@ TEST_F(TextFileTest, TheFaultSeamFailsTheChosenCall) {
   EXPECT_EQ(Get(out), "x\r\n");
 
   for (platform::FileOp op : {platform::FileOp::kDelete, platform::FileOp::kRename}) {
-    CountingFault fault{op, 1};
-    platform::SetFaultHook(FailNth, &fault);
+    auto fault = test_support::FaultPlan::Once(op, 1);
+    hook.reset();
+    hook.emplace(fault);
     EXPECT_FALSE(op == platform::FileOp::kDelete ? platform::RemoveFile(path.c_str())
                                                  : platform::RenameFile(path.c_str(), out.c_str()));
     EXPECT_TRUE(fs::exists(path));
@@ -200,7 +170,7 @@ TEST_F(TextFileTest, RenameNeverReplacesAndReadOnlyFilesStay) {
 TEST_F(TextFileTest, CreateNeverEmptiesWhatStoodAtTheName) {
   // Another name for the same bytes shows whether they were written through.
   std::string existing = Put("list.ini", "[rename]\r\nNUL=C:\\OTHER.DRV\r\n");
-  std::string other = (dir_ / "other.ini").string();
+  std::string other = Path("other.ini");
   fs::create_hard_link(existing, other);
   platform::TextWriter writer;
   ASSERT_TRUE(writer.Create(existing.c_str()));
@@ -209,7 +179,7 @@ TEST_F(TextFileTest, CreateNeverEmptiesWhatStoodAtTheName) {
   EXPECT_EQ(Get(existing), "a\r\n");
   EXPECT_EQ(Get(other), "[rename]\r\nNUL=C:\\OTHER.DRV\r\n");
 
-  std::string fresh = (dir_ / "new.ini").string();
+  std::string fresh = Path("new.ini");
   ASSERT_TRUE(writer.Create(fresh.c_str()));
   EXPECT_TRUE(writer.Close());
   EXPECT_EQ(Get(fresh), "");

@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "folder_fixture.h"
 #include "platform/text_file.h"
 
 namespace {
@@ -82,25 +83,9 @@ std::string RandomFile(std::mt19937& random, std::size_t size) {
   return bytes;
 }
 
-class TextStreamModel : public ::testing::Test {
+class TextStreamModel : public test_support::FolderTest {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("text_stream_model_" + std::to_string(::getpid()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    platform::SetStreamBufferLimit(0);
-    fs::remove_all(dir_);
-  }
-  std::string Put(const std::string& bytes) {
-    std::string path = (dir_ / "f.txt").string();
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-    return path;
-  }
-  std::string Get(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
+  void TearDown() override { platform::SetStreamBufferLimit(0); }
 
   // Buffer limits from the smallest up; 0 is the whole buffer.
   std::size_t RandomLimit() {
@@ -114,13 +99,12 @@ class TextStreamModel : public ::testing::Test {
   int Roll() { return std::uniform_int_distribution<int>(0, 99)(random_); }
 
   std::mt19937 random_{20240611};
-  fs::path dir_;
 };
 
 TEST_F(TextStreamModel, PiecesPositionsAndSeeksMatchTheModel) {
   for (int round = 0; round < 1500; ++round) {
     std::string bytes = RandomFile(random_, std::uniform_int_distribution<std::size_t>(0, 1500)(random_));
-    std::string path = Put(bytes);
+    std::string path = Put("f.txt", bytes);
     platform::SetStreamBufferLimit(RandomLimit());
     platform::TextReader reader;
     ModelReader model(bytes);
@@ -162,7 +146,7 @@ constexpr auto kFindBracket = [](const char* text, std::size_t from, std::size_t
 TEST_F(TextStreamModel, SkipReadsThePiecesNextPieceWould) {
   for (int round = 0; round < 1500; ++round) {
     std::string bytes = RandomFile(random_, std::uniform_int_distribution<std::size_t>(0, 1500)(random_));
-    std::string path = Put(bytes);
+    std::string path = Put("f.txt", bytes);
     platform::SetStreamBufferLimit(RandomLimit());
     const std::size_t maxLength = RandomMaxLength();
     const int turnAwayPercent = std::uniform_int_distribution<int>(0, 100)(random_);
@@ -223,8 +207,8 @@ TEST_F(TextStreamModel, SkipReadsThePiecesNextPieceWould) {
 TEST_F(TextStreamModel, PassedPiecesReachTheWriterAsWrittenText) {
   for (int round = 0; round < 800; ++round) {
     std::string bytes = RandomFile(random_, std::uniform_int_distribution<std::size_t>(0, 2000)(random_));
-    std::string path = Put(bytes);
-    std::string out = (dir_ / "out.txt").string();
+    std::string path = Put("f.txt", bytes);
+    std::string out = Path("out.txt");
     platform::SetStreamBufferLimit(RandomLimit());
     const std::size_t maxLength = RandomMaxLength();
     SCOPED_TRACE("round " + std::to_string(round) + " max " + std::to_string(maxLength));

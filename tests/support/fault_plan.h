@@ -8,6 +8,7 @@
 
 #include <array>
 #include <optional>
+#include <vector>
 
 #include "platform/fault.h"
 
@@ -66,6 +67,18 @@ struct FaultPlan {
   }
 };
 
+// Several plans at once, each counting the calls of its own operation: the
+// call fails when any of them says so.
+struct FaultPlans {
+  std::vector<FaultPlan> plans;
+
+  static bool Hook(platform::FileOp call, const char*, void* context) {
+    bool fail = false;
+    for (FaultPlan& plan : static_cast<FaultPlans*>(context)->plans) fail = plan.Decide(call) || fail;
+    return fail;
+  }
+};
+
 // Installs a hook for its own lifetime and then restores the one before it,
 // with its context, so scopes nest.
 class ScopedFaultHook {
@@ -75,6 +88,7 @@ class ScopedFaultHook {
     Context() = context;
   }
   explicit ScopedFaultHook(FaultPlan& plan) : ScopedFaultHook(&FaultPlan::Hook, &plan) {}
+  explicit ScopedFaultHook(FaultPlans& plans) : ScopedFaultHook(&FaultPlans::Hook, &plans) {}
   ~ScopedFaultHook() {
     platform::SetFaultHook(previousHook_, previousContext_);
     Context() = previousContext_;
