@@ -15,7 +15,7 @@ std::string MachineIni(std::string_view windowsDir, std::string_view systemDir) 
 TEST(Directories, SystemDirectoryIsUpperCasedAndWindowsDirectoryKeptAsReturned) {
   Machine machine;
   InstallCard(machine);
-  machine.Write("machine.ini", MachineIni("c:\\windows", "c:\\windows\\system"));
+  machine.Put("machine.ini", MachineIni("c:\\windows", "c:\\windows\\system"));
 
   machine.Run(kOkThenNo);
 
@@ -29,15 +29,15 @@ TEST(Directories, SystemDirectoryIsUpperCasedAndWindowsDirectoryKeptAsReturned) 
 TEST(Directories, OtherDirectoriesNameEveryFileAndLine) {
   Machine machine;
   CardTexts installed = InstalledTexts();
-  machine.Write("machine.ini", MachineIni("D:\\Win95", "d:\\win95\\System"));
-  machine.Write("d/Win95/system.ini", installed.systemIni);
+  machine.Put("machine.ini", MachineIni("D:\\Win95", "d:\\win95\\System"));
+  machine.Put("d/Win95/system.ini", installed.systemIni);
   // Only the lines naming the system directory in use are the card's.
-  machine.Write(std::string(kConfigSys),
+  machine.Put(std::string(kConfigSys),
                 Dos("DEVICEHIGH=C:\\WINDOWS\\SYSTEM\\kt617map.sys\n"
                     "DEVICEHIGH=D:\\WIN95\\SYSTEM\\kt617map.sys\n"));
-  machine.Write("d/Win95/readmecp.txt", "readme\r\n");
-  machine.Write("d/Win95/System/hmx220.sys", "driver\r\n");
-  machine.Write("c/WINDOWS/readmecp.txt", "another machine's\r\n");
+  machine.Put("d/Win95/readmecp.txt", "readme\r\n");
+  machine.Put("d/Win95/System/hmx220.sys", "driver\r\n");
+  machine.Put("c/WINDOWS/readmecp.txt", "another machine's\r\n");
 
   machine.Run(kOkThenNo);
 
@@ -55,7 +55,7 @@ TEST_P(ExistingBootList, IsLeftAsItIs) {
   auto [name, bytes] = GetParam();
   Machine machine;
   InstallCard(machine);
-  machine.Write(std::string(name), bytes);
+  machine.Put(std::string(name), bytes);
 
   machine.Run(kOkThenNo);
 
@@ -79,11 +79,11 @@ INSTANTIATE_TEST_SUITE_P(
 // before any phase runs.
 TEST(BootList, NothingRunsWhenTheWindowsFolderIsMissing) {
   Machine machine;
-  machine.Write(std::string(kConfigSys), InstalledTexts().configSys);
-  machine.Write(std::string(kRegistry), InstalledTexts().registry);
+  machine.Put(std::string(kConfigSys), InstalledTexts().configSys);
+  machine.Put(std::string(kRegistry), InstalledTexts().registry);
   Tree before = machine.Snapshot();
 
-  RunResult result = machine.Run(kOkThenNo);
+  test_support::ChildResult result = machine.Run(kOkThenNo);
 
   EXPECT_EQ(result.exitStatus, 2);
   EXPECT_FALSE(machine.Exists("c/WINDOWS"));
@@ -115,10 +115,10 @@ TEST(Directories, FailedWindowsQueryRunsNoPhase) {
   InstallCard(machine);
   // The folder is there, so the machine is not refused; only the query fails.
   machine.MakeFolder("c/" + LongDirectory().substr(3));
-  machine.Write("machine.ini", MachineIni(LongDirectory(), "C:\\WINDOWS\\SYSTEM"));
+  machine.Put("machine.ini", MachineIni(LongDirectory(), "C:\\WINDOWS\\SYSTEM"));
   Tree before = machine.Snapshot();
 
-  RunResult result = machine.Run(kOkThenNo);
+  test_support::ChildResult result = machine.Run(kOkThenNo);
 
   EXPECT_EQ(result.exitStatus, 0);
   EXPECT_EQ(machine.Snapshot(), before);
@@ -128,11 +128,11 @@ TEST(Directories, FailedWindowsQueryRunsNoPhase) {
 TEST(Directories, FailedSystemQueryStopsAfterTheProfile) {
   Machine machine;
   InstallCard(machine);
-  machine.Write("machine.ini", MachineIni("C:\\WINDOWS", LongDirectory()));
+  machine.Put("machine.ini", MachineIni("C:\\WINDOWS", LongDirectory()));
   Tree expected = machine.Snapshot();
   expected[std::string(kSystemIni)] = UninstalledTexts().systemIni;
 
-  RunResult result = machine.Run(kOkThenNo);
+  test_support::ChildResult result = machine.Run(kOkThenNo);
 
   EXPECT_EQ(result.exitStatus, 0);
   EXPECT_EQ(machine.Snapshot(), expected);
@@ -143,9 +143,9 @@ TEST(Directories, LongestWindowsDirectoryStillNamesEveryFile) {
   std::string windowsDir = "C:\\" + std::string(140, 'W');
   std::string systemDir = "C:\\WINDOWS\\SYSTEM";
   Machine machine;
-  machine.Write("machine.ini", MachineIni(windowsDir, systemDir));
+  machine.Put("machine.ini", MachineIni(windowsDir, systemDir));
   std::string folder = "c/" + std::string(140, 'W');
-  machine.Write(folder + "/cpuninst.exe", "program\r\n");
+  machine.Put(folder + "/cpuninst.exe", "program\r\n");
 
   machine.Run(kOkThenNo);
 

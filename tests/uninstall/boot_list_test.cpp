@@ -12,6 +12,7 @@
 
 #include "card_machine.h"
 #include "hostile_disk.h"
+#include "fault_plan.h"
 #include "platform/fault.h"
 #include "tally.h"
 #include "uninstall/phases.h"
@@ -27,38 +28,18 @@ constexpr std::string_view kScratch = "c/WINDOWS/wininit.$$$";
 constexpr int kDied = 77;
 constexpr int kCompleted = 78;
 
-// Fails the nth call of the file layer, and with `persistent` every later one.
-struct Faults {
-  int failAt = 0;
-  bool persistent = false;
-  bool dieInstead = false;
-  int seen = 0;
-  bool fired = false;
-  static bool Hook(platform::FileOp, const char*, void* context) {
-    auto* faults = static_cast<Faults*>(context);
-    ++faults->seen;
-    bool fail = faults->seen == faults->failAt || (faults->persistent && faults->seen > faults->failAt);
-    if (fail && faults->dieInstead) ::_exit(kDied);
-    faults->fired = faults->fired || fail;
-    return fail;
-  }
-};
-
 class BootListTest : public testing::Test {
  protected:
   void SetUp() override {
     machine_.MakeFolder("c/WINDOWS/SYSTEM");
     ::setenv("WIN95_MACHINE", machine_.Root().c_str(), 1);
   }
-  void TearDown() override {
-    platform::SetFaultHook(nullptr, nullptr);
-    ::unsetenv("WIN95_MACHINE");
-  }
+  void TearDown() override { ::unsetenv("WIN95_MACHINE"); }
 
-  void Write(Faults* faults = nullptr) {
-    platform::SetFaultHook(faults != nullptr ? &Faults::Hook : nullptr, faults);
-    uninstall::WriteBootDeletionList(kWindowsDir, kSystemDir);
-    platform::SetFaultHook(nullptr, nullptr);
+  void Write() { uninstall::WriteBootDeletionList(kWindowsDir, kSystemDir); }
+  void Write(test_support::FaultPlan& plan) {
+    test_support::ScopedFaultHook hook(plan);
+    Write();
   }
 
   // The list is whole or missing; its scratch file may stay only when told.
@@ -99,10 +80,10 @@ TEST_F(BootListTest, EveryFailingCallLeavesTheWholeListOrNone) {
       ASSERT_LT(n, 100);
       SCOPED_TRACE((persistent ? "persistent, from call " : "one-shot, call ") + std::to_string(n));
       Reset();
-      Faults faults{n, persistent};
-      Write(&faults);
+      auto faults = persistent ? test_support::FaultPlan::AnyFrom(n) : test_support::FaultPlan::AnyOnce(n);
+      Write(faults);
       ExpectWholeOrNothing(persistent);
-      if (!faults.fired) break;
+      if (!faults.Fired()) break;
       ExpectALaterRunWritesIt();
     }
     EXPECT_GT(n, 10);
@@ -120,8 +101,9 @@ TEST_F(BootListTest, DyingAtAnyCallLeavesTheWholeListOrNone) {
     Reset();
     pid_t pid = ::fork();
     if (pid == 0) {
-      Faults faults{n, false, true};
-      Write(&faults);
+      auto faults = test_support::FaultPlan::AnyOnce(n);
+      faults.onFault = [] { ::_exit(kDied); };
+      Write(faults);
       ::_exit(kCompleted);
     }
     int wait = 0;
@@ -145,9 +127,10 @@ TEST_F(BootListTest, AListThatAppearsMeanwhileIsKept) {
       return false;
     }
   } race{machine_.Root() / std::string(kWininitIni)};
-  platform::SetFaultHook(&Race::Hook, &race);
-  uninstall::WriteBootDeletionList(kWindowsDir, kSystemDir);
-  platform::SetFaultHook(nullptr, nullptr);
+  {
+    test_support::ScopedFaultHook hook(&Race::Hook, &race);
+    Write();
+  }
   EXPECT_EQ(machine_.Read(std::string(kWininitIni)), "[rename]\r\n");
   EXPECT_FALSE(machine_.Exists(std::string(kScratch)));
 }

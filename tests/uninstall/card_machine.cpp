@@ -161,12 +161,12 @@ CardTexts UninstalledTexts() {
 
 void InstallCard(Machine& machine) {
   CardTexts texts = InstalledTexts();
-  machine.Write(std::string(kSystemIni), texts.systemIni);
-  machine.Write(std::string(kConfigSys), texts.configSys);
-  machine.Write(std::string(kAutoexecBat), texts.autoexecBat);
-  machine.Write(std::string(kRegistry), texts.registry);
+  machine.Put(std::string(kSystemIni), texts.systemIni);
+  machine.Put(std::string(kConfigSys), texts.configSys);
+  machine.Put(std::string(kAutoexecBat), texts.autoexecBat);
+  machine.Put(std::string(kRegistry), texts.registry);
   auto placeholder = [&machine](std::string_view file) {
-    machine.Write(std::string(file), "placeholder " + std::string(file) + "\r\n");
+    machine.Put(std::string(file), "placeholder " + std::string(file) + "\r\n");
   };
   for (std::string_view file : kDeletedAtOnce) placeholder(file);
   for (std::string_view file : kDeletedAtRestart) placeholder(file);

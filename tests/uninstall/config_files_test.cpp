@@ -67,7 +67,7 @@ TEST_P(CardLine, GoesOnlyWhenTheWholeLineMatches) {
                               std::string(around.after));
   Machine machine;
   machine.MakeFolder("c/WINDOWS/SYSTEM");
-  machine.Write(file, installed);
+  machine.Put(file, installed);
   Tree expected = machine.Snapshot();
   expected[std::string(kWininitIni)] = BootList("C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM");
   if (c.removed) expected[file] = Dos(std::string(around.before) + std::string(around.after));
@@ -167,15 +167,15 @@ TEST(ConfigFiles, ReadOnlyConfigSysStaysAndTheScratchFileKeepsTheLastEdit) {
 TEST(ConfigFiles, NamesStoredInOtherCaseAreFound) {
   Machine machine;
   CardTexts installed = InstalledTexts();
-  machine.Write("c/Windows/SYSTEM.INI", installed.systemIni);
-  machine.Write("c/CONFIG.SYS", installed.configSys);
-  machine.Write("c/AutoExec.Bat", installed.autoexecBat);
+  machine.Put("c/Windows/SYSTEM.INI", installed.systemIni);
+  machine.Put("c/CONFIG.SYS", installed.configSys);
+  machine.Put("c/AutoExec.Bat", installed.autoexecBat);
   for (std::string_view file : kDeletedAtOnce) {
     std::string upper(file.substr(std::string_view("c/WINDOWS/").size()));
     for (char& ch : upper) ch = ascii::Upper(ch);
-    machine.Write("c/Windows/" + upper, "placeholder\r\n");
+    machine.Put("c/Windows/" + upper, "placeholder\r\n");
   }
-  machine.Write(std::string(kRegistry), installed.registry);
+  machine.Put(std::string(kRegistry), installed.registry);
 
   machine.Run(kOkThenNo);
 
@@ -198,14 +198,14 @@ TEST(ConfigFiles, NamesStoredInOtherCaseAreFound) {
 TEST(ConfigFiles, MissingFilesAndAbsentEntriesLeaveNoScratchFile) {
   Machine machine;
   std::string profile = Dos("[boot]\nshell=Explorer.exe\n[drivers]\ntimer=timer.drv\n");
-  machine.Write(std::string(kSystemIni), profile);
+  machine.Put(std::string(kSystemIni), profile);
   machine.MakeFolder("c/WINDOWS/SYSTEM");
-  machine.Write(std::string(kRegistry), InstalledTexts().registry);
+  machine.Put(std::string(kRegistry), InstalledTexts().registry);
   Tree expected = machine.Snapshot();
   expected[std::string(kWininitIni)] = BootList("C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM");
   expected[std::string(kRegistry)] = UninstalledTexts().registry;
 
-  RunResult result = machine.Run(kOkThenNo);
+  test_support::ChildResult result = machine.Run(kOkThenNo);
 
   EXPECT_EQ(result.exitStatus, 0);
   // No config.sys, no autoexec.bat, none of the card's files: the registry

@@ -111,7 +111,7 @@ std::function<bool(Machine&)> LinkOut(std::string_view relative, bool hard) {
 std::function<bool(Machine&)> Twin(std::string_view relative, std::string_view twin) {
   return [relative, twin](Machine& machine) {
     std::string bytes = machine.Read(std::string(relative)).value_or("twin\r\n") + "; twin\r\n";
-    machine.Write(std::string(twin), bytes);
+    machine.Put(std::string(twin), bytes);
     return true;
   };
 }
@@ -153,14 +153,14 @@ const std::vector<HostileCase>& Cases() {
       {"TwinConfigSys", Twin(kConfigSys, "c/CONFIG.SYS"), {S(kConfigSys), "c/CONFIG.SYS"}, {S(kConfigScratch)}},
       {"TwinWininitIni",
        [](Machine& machine) {
-         machine.Write(std::string(kWininitIni), "[rename]\r\n");
-         machine.Write("c/WINDOWS/WININIT.INI", "[Rename]\r\nNUL=C:\\OTHER.DRV\r\n");
+         machine.Put(std::string(kWininitIni), "[rename]\r\n");
+         machine.Put("c/WINDOWS/WININIT.INI", "[Rename]\r\nNUL=C:\\OTHER.DRV\r\n");
          return true;
        },
        {S(kWininitIni), "c/WINDOWS/WININIT.INI"}, {S(kWininitScratch)}},
       {"TwinScratchNamesOfTheProfile", [](Machine& machine) {
-         machine.Write(std::string(kSystemScratch), "one");
-         machine.Write("c/WINDOWS/SYSTEM.$$$", "two");
+         machine.Put(std::string(kSystemScratch), "one");
+         machine.Put("c/WINDOWS/SYSTEM.$$$", "two");
          return true;
        }, {S(kSystemIni), S(kSystemScratch), "c/WINDOWS/SYSTEM.$$$"}, {}},
       {"TwinDeletedFile", Twin(kReadme, "c/WINDOWS/READMECP.TXT"), {S(kReadme), "c/WINDOWS/READMECP.TXT"}, {}},
@@ -178,7 +178,7 @@ TEST_P(HostileTree, EndsCleanlyAndTouchesOnlyWhatItMay) {
   Tree before = machine.Snapshot();
   std::ofstream(machine.Outside() / "neighbour.ini", std::ios::binary) << kVictimBytes;
 
-  RunResult result = machine.Run(kOkThenNo);
+  test_support::ChildResult result = machine.Run(kOkThenNo);
 
   EXPECT_EQ(result.exitStatus, 0) << result.err;
   Tree after = machine.Snapshot();
@@ -208,7 +208,7 @@ TEST(HostileTree, AFifoAtTheBootListBlocksNoRestart) {
   InstallCard(machine);
   Replace(machine, kWininitIni, Fifo);
 
-  RunResult result = machine.Run(kOkThenYes);
+  test_support::ChildResult result = machine.Run(kOkThenYes);
 
   EXPECT_EQ(result.exitStatus, 0);
   EXPECT_EQ(fs::symlink_status(At(machine, kWininitIni)).type(), fs::file_type::fifo);
@@ -221,7 +221,7 @@ TEST(HostileTree, APrivateProfileStaysPrivate) {
   InstallCard(machine);
   for (std::string_view file : {kSystemIni, kConfigSys}) fs::permissions(At(machine, file), fs::perms(0600));
 
-  RunResult result = machine.Run(kOkThenNo);
+  test_support::ChildResult result = machine.Run(kOkThenNo);
 
   EXPECT_EQ(result.exitStatus, 0);
   EXPECT_EQ(machine.Read(std::string(kSystemIni)), UninstalledTexts().systemIni);
@@ -241,7 +241,7 @@ TEST(HostileTree, AFullDiskLosesNothingAndALaterRunCompletes) {
   Tree installed = machine.Snapshot();
   disk.Fill(machine.Root() / "filler");
 
-  RunResult result = machine.Run(kOkThenNo);
+  test_support::ChildResult result = machine.Run(kOkThenNo);
 
   EXPECT_EQ(result.exitStatus, 0);
   for (std::string_view file : {kSystemIni, kConfigSys, kAutoexecBat}) {
@@ -252,7 +252,7 @@ TEST(HostileTree, AFullDiskLosesNothingAndALaterRunCompletes) {
 
   fs::remove(machine.Root() / "filler");
   // The registry and the files deleted at once went the first time.
-  RunResult again = machine.Run(kOkThenNo);
+  test_support::ChildResult again = machine.Run(kOkThenNo);
   EXPECT_EQ(again.exitStatus, 0);
   Tree after = machine.Snapshot();
   EXPECT_EQ(Without(after, {S(kSystemScratch), S(kConfigScratch), "c/autoexec.$$$"}),

@@ -97,14 +97,14 @@ std::vector<Refusal> Refusals() {
     }
   }
   static const auto ini = [](std::string body) {
-    return [body](Machine& m) { m.Write("machine.ini", Dos("[directories]\n" + body + "\n")); };
+    return [body](Machine& m) { m.Put("machine.ini", Dos("[directories]\n" + body + "\n")); };
   };
   cases.push_back({"registry.reg that does not parse",
-                   [](Machine& m) { m.Write("registry.reg", Dos("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Enum]\n\"a\"=b\n")); },
+                   [](Machine& m) { m.Put("registry.reg", Dos("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Enum]\n\"a\"=b\n")); },
                    "registry.reg: line 4:"});
-  cases.push_back({"registry.reg without REGEDIT4", [](Machine& m) { m.Write("registry.reg", "[x]\r\n"); },
+  cases.push_back({"registry.reg without REGEDIT4", [](Machine& m) { m.Put("registry.reg", "[x]\r\n"); },
                    "registry.reg: line 1:"});
-  cases.push_back({"machine.ini that does not parse", [](Machine& m) { m.Write("machine.ini", "[directories\r\n"); },
+  cases.push_back({"machine.ini that does not parse", [](Machine& m) { m.Put("machine.ini", "[directories\r\n"); },
                    "machine.ini: line 1:"});
   cases.push_back({"windows= an outside folder",
                    [](Machine& m) { ini("windows=" + (m.Outside() / "WINDOWS").string())(m); },
@@ -154,7 +154,7 @@ INSTANTIATE_TEST_SUITE_P(Records, RefusedMachine, ::testing::ValuesIn(Refusals()
 
 TEST_F(HostileMachine, AReadOnlyRegistryKeepsItsKeysAndSaysSoOnce) {
   machine_.MakeReadOnly("registry.reg");
-  RunResult run = machine_.Run(kOkThenNo);
+  test_support::ChildResult run = machine_.Run(kOkThenNo);
   EXPECT_EQ(run.exitStatus, 0);
   EXPECT_EQ(machine_.Read("registry.reg"), InstalledTexts().registry);
   EXPECT_EQ(Occurrences(run.err, "read-only"), 1u) << run.err;
@@ -183,7 +183,7 @@ TEST_F(HostileMachine, WhateverStandsAtTheRegistryScratchNameIsNeverWrittenThrou
 
 TEST_F(HostileMachine, AFolderAtTheRegistryScratchNameLeavesTheRegistryWhole) {
   machine_.MakeFolder("registry.$$$");
-  RunResult run = machine_.Run(kOkThenNo);
+  test_support::ChildResult run = machine_.Run(kOkThenNo);
   EXPECT_EQ(run.exitStatus, 0);
   EXPECT_EQ(machine_.Read("registry.reg"), InstalledTexts().registry);
   EXPECT_NE(run.err.find("could not be rewritten"), std::string::npos) << run.err;

@@ -5,11 +5,11 @@
 
 #include <filesystem>
 #include <map>
-#include <optional>
 #include <string>
 #include <string_view>
 
 #include "child.h"
+#include "folder.h"
 #include "tree.h"
 
 namespace uninstall_test {
@@ -21,50 +21,31 @@ std::string Dos(std::string_view text);
 // trees hold the same names and every byte the same.
 using Tree = test_support::Tree;
 
-struct RunResult {
-  int exitStatus = -1;
-  std::string out;
-  std::string err;
-};
-
-class Machine {
+// A machine folder ("machine" in a temporary folder of the kit, which also
+// holds what lies outside the machine and the runs' standard streams).
+class Machine : public test_support::TempFolder {
  public:
   Machine();
-  ~Machine();
-  Machine(const Machine&) = delete;
-  Machine& operator=(const Machine&) = delete;
 
-  const std::filesystem::path& Root() const { return root_; }
   // A folder beside the machine folder, outside it, for files no run may touch.
-  std::filesystem::path Outside() const { return base_ / "outside"; }
+  std::filesystem::path Outside() const { return Base() / "outside"; }
 
-  // Writes a file below the machine folder (folders made as needed).
-  void Write(const std::string& relative, std::string_view bytes);
   void MakeFolder(const std::string& relative);
-  // The file's bytes, or nothing when it does not exist.
-  std::optional<std::string> Read(const std::string& relative) const;
-  bool Exists(const std::string& relative) const;
   // Clears every write permission bit.
   void MakeReadOnly(const std::string& relative);
 
-  Tree Snapshot() const;
-
   // Runs cpuninst with WIN95_MACHINE naming this folder.
-  RunResult Run(std::string_view answers) const;
+  test_support::ChildResult Run(std::string_view answers) const;
   // The same with the child's streams, environment and time limit as the
   // spec says (WIN95_MACHINE unless the spec sets or removes it).
   test_support::ChildResult RunWith(test_support::ChildSpec spec) const;
-
- private:
-  std::filesystem::path base_;  // holds root_ and the run's stdin/stdout/stderr files
-  std::filesystem::path root_;
 };
 
 // Every entry below a root, as Machine::Snapshot gives it.
 Tree SnapshotOf(const std::filesystem::path& root);
 
 // Runs cpuninst with WIN95_MACHINE removed from the environment.
-RunResult RunWithoutMachine(std::string_view answers);
+test_support::ChildResult RunWithoutMachine(std::string_view answers);
 
 // The entries of a tree whose relative path, compared ignoring ASCII case,
 // equals path.

@@ -24,7 +24,7 @@ std::vector<Key> CardEnumKeys(const std::string& instanceValues) {
 std::string RegistryAfterUninstall(const std::string& registry) {
   Machine machine;
   machine.MakeFolder("c/WINDOWS/SYSTEM");
-  machine.Write(std::string(kRegistry), registry);
+  machine.Put(std::string(kRegistry), registry);
   machine.Run(kOkThenNo);
   return machine.Read(std::string(kRegistry)).value_or("<no registry>");
 }

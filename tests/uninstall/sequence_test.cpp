@@ -39,7 +39,7 @@ TEST_P(DeclinedAnswer, ChangesNothingAndAsksNothingMore) {
   InstallCard(machine);
   Tree before = machine.Snapshot();
 
-  RunResult result = machine.Run(GetParam());
+  test_support::ChildResult result = machine.Run(GetParam());
 
   EXPECT_EQ(result.exitStatus, 0);
   EXPECT_EQ(machine.Snapshot(), before);
@@ -57,7 +57,7 @@ TEST(Sequence, OkThenNoRunsEveryPhaseWithoutRestart) {
   InstallCard(machine);
   Tree expected = UninstalledTree(machine.Snapshot());
 
-  RunResult result = machine.Run(kOkThenNo);
+  test_support::ChildResult result = machine.Run(kOkThenNo);
 
   EXPECT_EQ(result.exitStatus, 0);
   EXPECT_TRUE(Contains(result.out, kRestartFirstLine)) << result.out;
@@ -74,7 +74,7 @@ TEST(Sequence, OkThenYesAlsoRestarts) {
   expected[std::string(kWininitBak)] = expected[std::string(kWininitIni)];
   expected.erase(std::string(kWininitIni));
 
-  RunResult result = machine.Run(kOkThenYes);
+  test_support::ChildResult result = machine.Run(kOkThenYes);
 
   EXPECT_EQ(result.exitStatus, 0);
   EXPECT_EQ(machine.Snapshot(), expected);
@@ -88,7 +88,7 @@ TEST(Sequence, OkThenYesAlsoRestarts) {
 TEST(Sequence, AMachineWithoutTheCardStillGetsItsBootList) {
   Machine machine;
   machine.MakeFolder("c/WINDOWS/SYSTEM");
-  RunResult result = machine.Run(kOkThenNo);
+  test_support::ChildResult result = machine.Run(kOkThenNo);
   EXPECT_EQ(result.exitStatus, 0);
   EXPECT_EQ(machine.Read(std::string(kWininitIni)), BootList("C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM"));
   EXPECT_TRUE(EndsWith(result.out, "\nuninstalled; restart to finish\n")) << result.out;
@@ -111,7 +111,7 @@ TEST_P(RestartAnswer, RestartsOnlyOnYes) {
   Machine machine;
   InstallCard(machine);
 
-  RunResult result = machine.Run(GetParam().answers);
+  test_support::ChildResult result = machine.Run(GetParam().answers);
 
   EXPECT_EQ(result.exitStatus, 0);
   EXPECT_TRUE(Contains(result.out, kRestartSecondLine)) << result.out;
@@ -130,7 +130,7 @@ INSTANTIATE_TEST_SUITE_P(YesNoOrDismissed, RestartAnswer,
 
 TEST(Sequence, EmptyMachineFolderIsRefusedAndStaysEmpty) {
   Machine machine;
-  RunResult result = machine.Run(kOkThenNo);
+  test_support::ChildResult result = machine.Run(kOkThenNo);
   EXPECT_EQ(result.exitStatus, 2);
   EXPECT_TRUE(Contains(result.err, "the Windows directory C:\\WINDOWS is not a folder")) << result.err;
   EXPECT_FALSE(Contains(result.out, kConfirmText)) << result.out;
@@ -138,7 +138,7 @@ TEST(Sequence, EmptyMachineFolderIsRefusedAndStaysEmpty) {
 }
 
 TEST(Sequence, WithoutMachineFolderRefusesToStart) {
-  RunResult result = RunWithoutMachine(kOkThenNo);
+  test_support::ChildResult result = RunWithoutMachine(kOkThenNo);
   EXPECT_EQ(result.exitStatus, 2);
   EXPECT_TRUE(Contains(result.err, "WIN95_MACHINE")) << result.err;
   EXPECT_FALSE(Contains(result.out, kConfirmText)) << result.out;
