@@ -15,6 +15,7 @@
 
 #include "case_input.h"
 #include "edit_model.h"
+#include "fault_plan.h"
 #include "harness.h"
 #include "platform/fault.h"
 #include "profile/profile.h"
@@ -273,32 +274,10 @@ void CheckReadBack(Op op, const CaseInput& in, std::string_view before, const ch
 
 // ---- Faults ----
 
-// Fails the nth call of one file operation (or of any, with 'a'), and with
-// an upper-case letter every such call from the nth on.
-struct FaultPlan {
-  bool anyOp = false;
-  platform::FileOp op = platform::FileOp::kOpen;
-  bool persistent = false;
-  int nth = 1;
-  int seen = 0;
-  bool writeSideFailed = false;  // a write, flush, delete or rename failed
-  bool failed = false;
+using test_support::FaultPlan;
 
-  static bool Hook(platform::FileOp op, const char*, void* context) {
-    auto* plan = static_cast<FaultPlan*>(context);
-    if (!plan->anyOp && op != plan->op) return false;
-    ++plan->seen;
-    bool fail = plan->persistent ? plan->seen >= plan->nth : plan->seen == plan->nth;
-    if (fail) {
-      plan->failed = true;
-      plan->writeSideFailed = plan->writeSideFailed || op == platform::FileOp::kWrite ||
-                              op == platform::FileOp::kFlush || op == platform::FileOp::kDelete ||
-                              op == platform::FileOp::kRename;
-    }
-    return fail;
-  }
-};
-
+// The fault named by the case: the letter of one file operation (or 'a' for
+// any), upper case to fail every such call from the nth on, then n.
 std::optional<FaultPlan> ParseFault(std::string_view settings) {
   auto fault = Setting(settings, "fault");
   if (!fault || fault->empty()) return std::nullopt;
@@ -308,14 +287,13 @@ std::optional<FaultPlan> ParseFault(std::string_view settings) {
   std::size_t which = kLetters.find(lower);
   if (which == std::string_view::npos) return std::nullopt;
   FaultPlan plan;
-  plan.anyOp = lower == 'a';
   constexpr std::array<platform::FileOp, 5> kOps = {platform::FileOp::kOpen, platform::FileOp::kRead,
                                                     platform::FileOp::kWrite, platform::FileOp::kFlush,
                                                     platform::FileOp::kDelete};
-  if (!plan.anyOp) plan.op = kOps[which];
-  plan.persistent = letter != lower;
-  plan.nth = static_cast<int>(std::min<std::uint32_t>(ParseNumber(fault->substr(1)), 1000));
-  plan.nth = std::max(plan.nth, 1);
+  if (lower != 'a') plan.op = kOps[which];
+  plan.mode = letter != lower ? FaultPlan::Mode::kPersistent : FaultPlan::Mode::kOnce;
+  plan.failAt = static_cast<int>(std::min<std::uint32_t>(ParseNumber(fault->substr(1)), 1000));
+  plan.failAt = std::max(plan.failAt, 1);
   return plan;
 }
 
@@ -327,9 +305,11 @@ void CheckUnderFault(Op op, const CaseInput& in, const Place& place, const std::
   ResetFolder(place.folder);
   WriteFile(place.folder + "/" + place.name, original);
   int descriptors = OpenDescriptors();
-  platform::SetFaultHook(&FaultPlan::Hook, &plan);
-  int result = RunEdit(op, in, place.path.c_str()).result;
-  platform::SetFaultHook(nullptr, nullptr);
+  int result = 0;
+  {
+    test_support::ScopedFaultHook hook(plan);
+    result = RunEdit(op, in, place.path.c_str()).result;
+  }
   Check(OpenDescriptors() == descriptors, "no file stays open after a failed call");
   Left left = WhatIsLeft(place);
   Check(left.file.has_value(), "the edited file is never missing after a failed call");
@@ -342,7 +322,9 @@ void CheckUnderFault(Op op, const CaseInput& in, const Place& place, const std::
   }
   Check(left.others.size() <= 1, "a failed edit leaves at most its scratch file");
   if (!left.others.empty()) {
-    Check(plan.writeSideFailed, "the scratch file goes unless a write, flush, delete or rename failed",
+    bool writeSideFailed = plan.Failed(platform::FileOp::kWrite) || plan.Failed(platform::FileOp::kFlush) ||
+                           plan.Failed(platform::FileOp::kDelete) || plan.Failed(platform::FileOp::kRename);
+    Check(writeSideFailed, "the scratch file goes unless a write, flush, delete or rename failed",
           "left " + left.others.front());
   }
 }

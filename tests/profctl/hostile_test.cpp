@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "child.h"
+#include "folder_fixture.h"
 #include "hostile.h"
 #include "hostile_disk.h"
 #include "param_name.h"
@@ -33,47 +34,28 @@ const std::string kIni = "[drivers]\r\nwave=a.drv\r\nmidi=m\r\n";
 const std::string kEdited = "[drivers]\r\nwave=b\r\nmidi=m\r\n";  // after: set -s drivers s.ini wave b
 constexpr const char* kOutsideBytes = "[drivers]\r\nwave=outside\r\n";
 
-class ProfctlHostile : public ::testing::Test {
+class ProfctlHostile : public test_support::FolderTest {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "profctl_hostile_XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    base_ = pattern;
-    dir_ = base_ / "work";
-    fs::create_directories(dir_);
-    fs::create_directories(base_ / "outside");
-    std::ofstream(Outside(), std::ios::binary) << kOutsideBytes;
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(base_, ignored);
-  }
+  ProfctlHostile() : FolderTest("work") { Put(Outside(), kOutsideBytes); }
 
-  fs::path Outside() const { return base_ / "outside" / "victim.ini"; }
-  void Put(const std::string& name, const std::string& bytes) const {
-    fs::create_directories((dir_ / name).parent_path());
-    std::ofstream(dir_ / name, std::ios::binary) << bytes;
-  }
+  fs::path Outside() const { return Base() / "outside" / "victim.ini"; }
 
   test_support::ChildResult Run(const std::vector<std::string>& args, const std::string& machine = {}) const {
     test_support::ChildSpec spec;
     spec.program = PROFCTL_PATH;
     spec.arguments = args;
     spec.environment[kMachineVariable] = machine.empty() ? std::nullopt : std::optional<std::string>(machine);
-    spec.workingDirectory = dir_;
+    spec.workingDirectory = Root();
     spec.timeLimit = kDeadline;
-    test_support::ChildResult result = test_support::RunChild(spec, base_ / "io");
+    test_support::ChildResult result = test_support::RunChild(spec, Base() / "io");
     EXPECT_FALSE(result.timedOut) << "profctl hung";
     return result;
   }
 
   void ExpectOutsideUntouched() const {
-    Tree outside = test_support::SnapshotTree(base_ / "outside");
+    Tree outside = test_support::SnapshotTree(Base() / "outside");
     EXPECT_EQ(outside, (Tree{{"victim.ini", kOutsideBytes}}));
   }
-
-  fs::path base_;
-  fs::path dir_;
 };
 
 void Count() { test_support::Tally("hostile cases (profctl)", 1); }
@@ -106,14 +88,14 @@ class WhereTheFileShouldBe : public ProfctlHostile, public ::testing::WithParamI
 
 TEST_P(WhereTheFileShouldBe, EveryCommandAnswersAtOnceAndWritesNothing) {
   const NotAFile& thing = GetParam();
-  if (!thing.make(dir_ / "s.ini")) GTEST_SKIP() << "cannot make " << thing.name << " here (not root)";
-  Tree before = test_support::SnapshotTree(dir_);
+  if (!thing.make(Root() / "s.ini")) GTEST_SKIP() << "cannot make " << thing.name << " here (not root)";
+  Tree before = test_support::SnapshotTree(Root());
   for (const Answer& answer : kAnswersForNotAFile) {
     SCOPED_TRACE(answer.args[0]);
     test_support::ChildResult result = Run(answer.args);
     EXPECT_EQ(result.out, answer.out);
     EXPECT_EQ(result.exitStatus, answer.status) << result.err;
-    EXPECT_EQ(test_support::SnapshotTree(dir_), before);
+    EXPECT_EQ(test_support::SnapshotTree(Root()), before);
     Count();
   }
   ExpectOutsideUntouched();
@@ -130,12 +112,12 @@ class AtTheScratchName : public ProfctlHostile,
 TEST_P(AtTheScratchName, IsRemovedAsANameOrRefusesTheEdit) {
   const test_support::AtANewName& thing = GetParam();
   Put("s.ini", kIni);
-  if (!thing.make(dir_ / "s.$$$", Outside())) GTEST_SKIP() << "cannot make " << thing.name << " here (not root)";
-  Tree before = test_support::SnapshotTree(dir_);
+  if (!thing.make(Root() / "s.$$$", Outside())) GTEST_SKIP() << "cannot make " << thing.name << " here (not root)";
+  Tree before = test_support::SnapshotTree(Root());
 
   test_support::ChildResult result = Run({"set", "-s", "drivers", "s.ini", "wave", "b"});
 
-  Tree after = test_support::SnapshotTree(dir_);
+  Tree after = test_support::SnapshotTree(Root());
   if (thing.takesTheName) {
     EXPECT_EQ(result.out, "0\n");
     EXPECT_EQ(after, (Tree{{"s.ini", kEdited}}));
@@ -159,14 +141,14 @@ TEST_F(ProfctlHostile, TwinNamesOnADriveAreNeitherReadNorEdited) {
   };
   for (const auto& layout : layouts) {
     for (const std::string& name : layout) Put(name, kIni + "; " + name + "\r\n");
-    Tree before = test_support::SnapshotTree(dir_);
-    std::string machine = dir_.string();
+    Tree before = test_support::SnapshotTree(Root());
+    std::string machine = Root().string();
     test_support::ChildResult set = Run({"set", "-s", "drivers", "C:\\system.ini", "wave", "b"}, machine);
     EXPECT_EQ(set.out, "1\n");
     test_support::ChildResult get = Run({"get", "-s", "drivers", "C:\\SYSTEM.INI", "midi", "none"}, machine);
     EXPECT_EQ(get.out, layout.size() == 2 ? "none\n" : "m\n");
-    EXPECT_EQ(test_support::SnapshotTree(dir_), before);
-    fs::remove_all(dir_ / "c");
+    EXPECT_EQ(test_support::SnapshotTree(Root()), before);
+    fs::remove_all(Root() / "c");
     Count();
   }
 }
@@ -177,13 +159,13 @@ TEST_F(ProfctlHostile, APrivateFileStaysPrivate) {
   ::umask(022);
   for (fs::perms mode : {fs::perms(0600), fs::perms(0640), fs::perms(0400)}) {
     Put("s.ini", kIni);
-    fs::permissions(dir_ / "s.ini", mode);
+    fs::permissions(Root() / "s.ini", mode);
     bool readOnly = (mode & fs::perms::owner_write) == fs::perms::none;
     test_support::ChildResult result = Run({"set", "-s", "drivers", "s.ini", "wave", "b"});
     // A read-only file is never replaced; the new text waits in the scratch file.
     EXPECT_EQ(result.out, readOnly ? "-1\n" : "0\n");
-    EXPECT_EQ(fs::status(dir_ / "s.ini").permissions(), mode);
-    fs::remove(dir_ / "s.$$$");
+    EXPECT_EQ(fs::status(Root() / "s.ini").permissions(), mode);
+    fs::remove(Root() / "s.$$$");
     Count();
   }
 }
@@ -191,17 +173,17 @@ TEST_F(ProfctlHostile, APrivateFileStaysPrivate) {
 // ---- A full disk ----
 
 TEST_F(ProfctlHostile, AFullDiskLeavesTheFileAndALaterRunSucceeds) {
-  test_support::SmallDisk disk(dir_ / "small", 64 * 1024);
+  test_support::SmallDisk disk(Root() / "small", 64 * 1024);
   if (!disk.Mounted()) GTEST_SKIP() << disk.Note();
   Put("small/s.ini", kIni);
-  disk.Fill(dir_ / "small" / "filler");
+  disk.Fill(Root() / "small" / "filler");
   test_support::ChildResult full = Run({"set", "-s", "drivers", "small/s.ini", "wave", "b"});
   EXPECT_EQ(full.out, "1\n");
-  EXPECT_EQ(test_support::SnapshotTree(dir_ / "small")["s.ini"], kIni);
-  fs::remove(dir_ / "small" / "filler");
+  EXPECT_EQ(test_support::SnapshotTree(Root() / "small")["s.ini"], kIni);
+  fs::remove(Root() / "small" / "filler");
   test_support::ChildResult later = Run({"set", "-s", "drivers", "small/s.ini", "wave", "b"});
   EXPECT_EQ(later.out, "0\n");
-  EXPECT_EQ(test_support::SnapshotTree(dir_ / "small"), (Tree{{"s.ini", kEdited}}));
+  EXPECT_EQ(test_support::SnapshotTree(Root() / "small"), (Tree{{"s.ini", kEdited}}));
   Count();
 }
 
@@ -213,7 +195,7 @@ TEST_F(ProfctlHostile, AWalkPastTwoGigabytesEndsWithoutAWrongPosition) {
   // The header at start; k=1 ends at the last position that fits, k=2 past it.
   std::int64_t start = kEdge - 1 - 10;
   {
-    std::ofstream out(dir_ / "big.ini", std::ios::binary);
+    std::ofstream out(Root() / "big.ini", std::ios::binary);
     out.seekp(start);
     out << lines;
   }

@@ -10,12 +10,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 
 #include "child.h"
+#include "folder.h"
 #include "tally.h"
 
 namespace {
@@ -32,11 +31,6 @@ long Setting(const char* name, long fallback) {
   return value > 0 ? value : fallback;
 }
 
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
 // A profile of about `megabytes` MB: many small sections, each with a wave key.
 std::string BigProfile(long megabytes) {
   std::string text;
@@ -51,9 +45,8 @@ std::string BigProfile(long megabytes) {
 TEST(KillNine, TheFileIsTheOldOrTheNewBytesAtEveryKill) {
   long megabytes = Setting("CPUNINST_KILL_MB", kDefaultMegabytes);
   long kills = Setting("CPUNINST_KILLS", kDefaultKills);
-  std::string pattern = (fs::temp_directory_path() / "profctl_kill_XXXXXX").string();
-  ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-  fs::path dir = pattern;
+  test_support::TempFolder folder;
+  const fs::path& dir = folder.Root();
   const std::string oldBytes = BigProfile(megabytes);
   auto restore = [&] {
     fs::remove(dir / "big.$$$");
@@ -75,7 +68,7 @@ TEST(KillNine, TheFileIsTheOldOrTheNewBytesAtEveryKill) {
   test_support::ChildResult clean = test_support::RunChild(run, io);
   auto cleanTime = Clock::now() - started;
   ASSERT_EQ(clean.out, "0\n");
-  const std::string newBytes = ReadAll(dir / "big.ini");
+  const std::string newBytes = folder.Get("big.ini");
   ASSERT_NE(newBytes, oldBytes);
 
   std::random_device device;
@@ -94,14 +87,13 @@ TEST(KillNine, TheFileIsTheOldOrTheNewBytesAtEveryKill) {
     test_support::RunChild(run, io);
     SCOPED_TRACE("kill " + std::to_string(kill) + ", seed " + std::to_string(seed));
     ASSERT_TRUE(fs::exists(dir / "big.ini")) << "the file went missing";
-    std::string left = ReadAll(dir / "big.ini");
+    std::string left = folder.Get("big.ini");
     ASSERT_TRUE(left == oldBytes || left == newBytes) << "the file holds " << left.size() << " other bytes";
     ++(left == oldBytes ? sawOld : sawNew);
   }
   std::printf("kill -9: %ld kills on a %ld MB file over a %ld ms edit (seed %u): %d left the old bytes, %d the new\n",
               kills, megabytes, cleanMillis, seed, sawOld, sawNew);
   test_support::Tally("kills at random moments", kills);
-  fs::remove_all(dir);
 }
 
 }  // namespace

@@ -1,23 +1,19 @@
 // profctl end to end: the real binary is run in a scratch folder, and what it
 // printed, its exit status and every file left in the folder are compared
 // byte for byte.
-#include <fcntl.h>
-#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
+#include <optional>
 #include <regex>
 #include <string>
 #include <vector>
 
-extern char** environ;
+#include "child.h"
+#include "folder_fixture.h"
 
 namespace {
 
@@ -26,125 +22,56 @@ namespace fs = std::filesystem;
 using Files = std::map<std::string, std::string>;
 using Args = std::vector<std::string>;
 
-struct Result {
-  std::string out;
-  std::string err;
-  int status = -1;
-};
+using Result = test_support::ChildResult;
 
 constexpr int kUsageStatus = 64;
 constexpr int kCannotRun = 127;
-constexpr uid_t kNobody = 65534;
+constexpr int kCannotStart = 126;
 constexpr std::string_view kTryHelp = "Try 'profctl --help' for more information.\n";
-constexpr std::string_view kMachineVariable = "WIN95_MACHINE=";
+constexpr std::string_view kMachineVariable = "WIN95_MACHINE";
 
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-fs::path MakeTempFolder() {
-  std::string pattern = (fs::absolute(fs::temp_directory_path()) / "profctl_test_XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
-  return pattern;
-}
-
-class ProfctlTest : public ::testing::Test {
+class ProfctlTest : public test_support::FolderTest {
  protected:
-  void SetUp() override {
-    dir_ = MakeTempFolder();
-    io_ = MakeTempFolder();
-  }
-  void TearDown() override {
-    fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
-    fs::remove_all(dir_);
-    fs::remove_all(io_);
-  }
+  ProfctlTest() : FolderTest("work") {}
 
-  void Put(const std::string& name, const std::string& bytes) {
-    fs::path path = dir_ / name;
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << bytes;
-  }
-
-  // Every file below the folder, by its relative path.
+  // Every regular file below the folder, by its relative path.
   Files Folder() const {
     Files files;
-    for (const auto& entry : fs::recursive_directory_iterator(dir_)) {
-      if (entry.is_regular_file()) {
-        files[fs::relative(entry.path(), dir_).generic_string()] = ReadAll(entry.path());
-      }
+    for (const auto& entry : fs::recursive_directory_iterator(Root())) {
+      if (entry.is_regular_file()) files[fs::relative(entry.path(), Root()).generic_string()] = Get(entry.path());
     }
     return files;
   }
 
   // Runs profctl in the folder with exactly these arguments (raw bytes, no
-  // shell), WIN95_MACHINE unset unless given. An unprivileged run drops root
-  // first, so that permissions count.
-  Result Run(const Args& args, const std::string& machine = {}, const std::string& outPath = {},
+  // shell), WIN95_MACHINE unset unless given, standard output to a file of
+  // the kit or to /dev/full. An unprivileged run drops root first.
+  Result Run(const Args& args, const std::string& machine = {}, bool fullOutput = false,
              bool unprivileged = false) const {
-    std::vector<std::string> strings{"profctl"};
-    strings.insert(strings.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& s : strings) argv.push_back(s.data());
-    argv.push_back(nullptr);
-
-    std::vector<std::string> envStrings;
-    for (char** e = environ; *e != nullptr; ++e) {
-      if (std::string_view(*e).substr(0, kMachineVariable.size()) != kMachineVariable) {
-        envStrings.emplace_back(*e);
-      }
+    test_support::ChildSpec spec;
+    spec.program = PROFCTL_PATH;
+    spec.arguments = args;
+    spec.environment[std::string(kMachineVariable)] =
+        machine.empty() ? std::nullopt : std::optional<std::string>(machine);
+    spec.output = fullOutput ? test_support::Output::kFull : test_support::Output::kCaptured;
+    spec.workingDirectory = Root();
+    spec.unprivileged = unprivileged;
+    Result result = test_support::RunChild(spec, Base() / "io");
+    if (result.exitStatus == kCannotRun || result.exitStatus == kCannotStart) {
+      ADD_FAILURE() << "cannot run " << PROFCTL_PATH;
     }
-    if (!machine.empty()) envStrings.push_back(std::string(kMachineVariable) + machine);
-    std::vector<char*> envp;
-    for (std::string& s : envStrings) envp.push_back(s.data());
-    envp.push_back(nullptr);
-
-    std::string out = outPath.empty() ? (io_ / "out").string() : outPath;
-    std::string err = (io_ / "err").string();
-    Result result;
-    pid_t pid = ::fork();
-    if (pid < 0) {
-      ADD_FAILURE() << "cannot fork";
-      return result;
-    }
-    if (pid == 0) RunChild(argv, envp, out, err, unprivileged);
-    int wait = 0;
-    ::waitpid(pid, &wait, 0);
-    result.status = WIFEXITED(wait) ? WEXITSTATUS(wait) : 128 + WTERMSIG(wait);
-    if (outPath.empty()) result.out = ReadAll(out);
-    result.err = ReadAll(err);
-    if (result.status == kCannotRun) ADD_FAILURE() << "cannot run " << PROFCTL_PATH;
     return result;
-  }
-
-  // In the forked child: only plain system calls, then exec.
-  [[noreturn]] void RunChild(std::vector<char*>& argv, std::vector<char*>& envp,
-                             const std::string& out, const std::string& err,
-                             bool unprivileged) const {
-    int in = ::open("/dev/null", O_RDONLY);
-    int outFd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    int errFd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    bool ready = in >= 0 && outFd >= 0 && errFd >= 0 && ::dup2(in, 0) == 0 &&
-                 ::dup2(outFd, 1) == 1 && ::dup2(errFd, 2) == 2 && ::chdir(dir_.c_str()) == 0;
-    if (ready && unprivileged && ::geteuid() == 0) {
-      ready = ::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0;
-    }
-    if (ready) ::execve(PROFCTL_PATH, argv.data(), envp.data());
-    ::_exit(kCannotRun);
   }
 
   // Lets an unprivileged run reach the folder and write its output.
   void OpenToEveryone() {
-    for (const fs::path& folder : {dir_, io_}) {
+    fs::create_directories(Base() / "io");
+    for (const fs::path& folder : {Base(), Root(), Base() / "io"}) {
       fs::permissions(folder, fs::perms::all, fs::perm_options::add);
     }
   }
 
   Result Help() const { return Run({"--help"}); }
-
-  fs::path dir_;
-  fs::path io_;
 };
 
 // ---------------------------------------------------------------------------
@@ -167,7 +94,7 @@ constexpr const char* kSample = "[d]\r\nk=1\r\n";
 TEST_P(UsageErrorTest, OneLineAndPointerToHelpExit64) {
   Put("a.ini", kSample);
   Result result = Run(GetParam().args);
-  EXPECT_EQ(result.status, kUsageStatus);
+  EXPECT_EQ(result.exitStatus, kUsageStatus);
   EXPECT_EQ(result.out, "");
   EXPECT_EQ(result.err, "profctl: " + GetParam().message + "\n" + std::string(kTryHelp));
   EXPECT_EQ(Folder(), (Files{{"a.ini", kSample}}));
@@ -313,7 +240,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ProfctlTest, HelpPrintsUsageOnStdout) {
   Result help = Help();
-  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.exitStatus, 0);
   EXPECT_EQ(help.err, "");
   EXPECT_EQ(help.out.rfind("usage: profctl ", 0), 0u) << help.out;
   for (const char* synopsis :
@@ -353,7 +280,7 @@ TEST_F(ProfctlTest, HelpAndVersionInEveryPlace) {
                          Ask{{"set", "--version", "a.ini", "k", "2"}, version},
                          Ask{{"get", "-s", "d", "--version"}, version}}) {
     Result result = Run(ask.args);
-    EXPECT_EQ(result.status, 0) << ask.args[0];
+    EXPECT_EQ(result.exitStatus, 0) << ask.args[0];
     EXPECT_EQ(result.out, ask.out) << ask.args[0];
     EXPECT_EQ(result.err, "") << ask.args[0];
   }
@@ -377,7 +304,7 @@ TEST_F(ProfctlTest, OptionSpellingsAgree) {
         Args{"get", "--quiet", "-q", "--section=e", "a.ini", "k"}}) {
     Result result = Run(args);
     EXPECT_EQ(result.out, "2\n") << args[1];
-    EXPECT_EQ(result.status, 0) << args[1];
+    EXPECT_EQ(result.exitStatus, 0) << args[1];
   }
   // An empty section name is a name: it matches the header [].
   Put("b.ini", "k=0\r\n[]\r\nk=3\r\n");
@@ -401,10 +328,10 @@ class NumberLiteralTest : public ProfctlTest, public ::testing::WithParamInterfa
 
 TEST_P(NumberLiteralTest, TakenAs32BitPattern) {
   Result asUnsigned = Run({"get-unsigned", "missing.ini", "k", GetParam().literal});
-  EXPECT_EQ(asUnsigned.status, 0) << asUnsigned.err;
+  EXPECT_EQ(asUnsigned.exitStatus, 0) << asUnsigned.err;
   EXPECT_EQ(asUnsigned.out, std::string(GetParam().unsignedText) + "\n");
   Result asHex = Run({"get-hex", "missing.ini", "k", GetParam().literal});
-  EXPECT_EQ(asHex.status, 0) << asHex.err;
+  EXPECT_EQ(asHex.exitStatus, 0) << asHex.err;
   EXPECT_EQ(asHex.out, std::string(GetParam().hexText) + "\n");
   EXPECT_EQ(Folder(), Files{});
 }
@@ -450,7 +377,7 @@ TEST_P(EditTest, PrintsCodeAndLeavesFile) {
   Put("a.ini", GetParam().before);
   Result result = Run(GetParam().args);
   EXPECT_EQ(result.out, GetParam().out);
-  EXPECT_EQ(result.status, result.out == "0\n" ? 0 : 1);
+  EXPECT_EQ(result.exitStatus, result.out == "0\n" ? 0 : 1);
   EXPECT_EQ(result.err, Diagnostic("a.ini", GetParam().reason));
   // Also proves that no scratch file stays behind.
   EXPECT_EQ(Folder(), (Files{{"a.ini", GetParam().after}}));
@@ -648,7 +575,7 @@ TEST_P(ReadTest, PrintsValue) {
   Put("a.ini", GetParam().file);
   Result result = Run(GetParam().args);
   EXPECT_EQ(result.out, GetParam().out);
-  EXPECT_EQ(result.status, GetParam().status);
+  EXPECT_EQ(result.exitStatus, GetParam().status);
   EXPECT_EQ(result.err, Diagnostic("a.ini", GetParam().reason));
   EXPECT_EQ(Folder(), (Files{{"a.ini", GetParam().file}}));
 }
@@ -839,7 +766,7 @@ class MissingFileTest : public ProfctlTest, public ::testing::WithParamInterface
 TEST_P(MissingFileTest, CreatesNothing) {
   Result result = Run(GetParam().args);
   EXPECT_EQ(result.out, GetParam().out);
-  EXPECT_EQ(result.status, GetParam().status);
+  EXPECT_EQ(result.exitStatus, GetParam().status);
   EXPECT_EQ(result.err, GetParam().status == 1 ? "profctl: missing.ini: no such file\n" : "");
   EXPECT_EQ(Folder(), Files{});
 }
@@ -881,10 +808,10 @@ TEST_F(ProfctlTest, DoubleDashEndsOptions) {
   Put("-s.ini", "[d]\r\nk=1\r\nj=2\r\n");
   Result got = Run({"get", "-s", "d", "--", "-s.ini", "k"});
   EXPECT_EQ(got.out, "1\n");
-  EXPECT_EQ(got.status, 0);
+  EXPECT_EQ(got.exitStatus, 0);
   Result deleted = Run({"delete-key", "--", "-s.ini", "k"});
   EXPECT_EQ(deleted.out, "0\n");
-  EXPECT_EQ(deleted.status, 0);
+  EXPECT_EQ(deleted.exitStatus, 0);
   EXPECT_EQ(Folder(), (Files{{"-s.ini", "[d]\r\nj=2\r\n"}}));
 }
 
@@ -893,7 +820,7 @@ TEST_F(ProfctlTest, OptionsOnlyRightAfterSubcommand) {
   // After the first operand, "-s" is the default text itself.
   Result result = Run({"get", "a.ini", "missing", "-s"});
   EXPECT_EQ(result.out, "-s\n");
-  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.exitStatus, 0);
   // A value in option place is taken as it is, even when it looks like one.
   Put("b.ini", "[--]\r\nk=2\r\n");
   Result dashes = Run({"get", "-s", "--", "b.ini", "k"});
@@ -901,7 +828,7 @@ TEST_F(ProfctlTest, OptionsOnlyRightAfterSubcommand) {
   // A lone "-" is an operand, not an option.
   Result lone = Run({"get", "-", "k", "d"});
   EXPECT_EQ(lone.out, "d\n");
-  EXPECT_EQ(lone.status, 0);
+  EXPECT_EQ(lone.exitStatus, 0);
   EXPECT_EQ(Folder(), (Files{{"a.ini", kSample}, {"b.ini", "[--]\r\nk=2\r\n"}}));
 }
 
@@ -949,14 +876,14 @@ class FailureTest : public ProfctlTest, public ::testing::WithParamInterface<Fai
 TEST_P(FailureTest, SaysWhyOnStderr) {
   const FailureCase& c = GetParam();
   for (const auto& [name, bytes] : c.before) Put(name, bytes);
-  for (const std::string& folder : c.folders) fs::create_directories(dir_ / folder);
+  for (const std::string& folder : c.folders) fs::create_directories(Root() / folder);
   for (const std::string& name : c.readOnly) {
-    fs::permissions(dir_ / name, fs::perms::owner_write | fs::perms::group_write |
+    fs::permissions(Root() / name, fs::perms::owner_write | fs::perms::group_write |
                                      fs::perms::others_write, fs::perm_options::remove);
   }
   Result result = Run(c.args);
   EXPECT_EQ(result.out, c.out);
-  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.exitStatus, 1);
   EXPECT_EQ(result.err, Diagnostic(c.file, c.reason));
   EXPECT_EQ(Folder(), c.after);
   // -q keeps everything else as it was and says nothing.
@@ -964,7 +891,7 @@ TEST_P(FailureTest, SaysWhyOnStderr) {
   quiet.insert(quiet.begin() + 1, "-q");
   Result silent = Run(quiet);
   EXPECT_EQ(silent.out, c.out);
-  EXPECT_EQ(silent.status, 1);
+  EXPECT_EQ(silent.exitStatus, 1);
   EXPECT_EQ(silent.err, "");
 }
 
@@ -1055,13 +982,13 @@ TEST_F(ProfctlTest, LongestComposedLinesFit) {
 TEST_F(ProfctlTest, PermissionDeniedIsSaid) {
   OpenToEveryone();
   Put("secret.ini", kSample);
-  fs::permissions(dir_ / "secret.ini", fs::perms::owner_write);
+  fs::permissions(Root() / "secret.ini", fs::perms::owner_write);
   Put("locked/a.ini", kSample);
-  fs::permissions(dir_ / "locked/a.ini", fs::perms::all);
-  fs::permissions(dir_ / "locked", fs::perms::owner_all | fs::perms::others_read |
+  fs::permissions(Root() / "locked/a.ini", fs::perms::all);
+  fs::permissions(Root() / "locked", fs::perms::owner_all | fs::perms::others_read |
                                        fs::perms::others_exec | fs::perms::group_read |
                                        fs::perms::group_exec);
-  if (::geteuid() != 0) fs::permissions(dir_ / "locked", fs::perms::owner_write, fs::perm_options::remove);
+  if (::geteuid() != 0) fs::permissions(Root() / "locked", fs::perms::owner_write, fs::perm_options::remove);
   struct Denied {
     Args args;
     std::string out;
@@ -1072,13 +999,13 @@ TEST_F(ProfctlTest, PermissionDeniedIsSaid) {
                           Denied{{"delete-line", "secret.ini", "k=1", "1"}, "2\n", "secret.ini"},
                           Denied{{"delete-key", "locked/a.ini", "k"}, "1\n", "locked/a.ini"},
                           Denied{{"set", "locked/a.ini", "k", "2"}, "1\n", "locked/a.ini"}}) {
-    Result result = Run(d.args, {}, {}, true);
+    Result result = Run(d.args, {}, false, true);
     EXPECT_EQ(result.out, d.out) << d.args[0] << " " << d.file;
-    EXPECT_EQ(result.status, 1) << d.args[0] << " " << d.file;
+    EXPECT_EQ(result.exitStatus, 1) << d.args[0] << " " << d.file;
     EXPECT_EQ(result.err, Diagnostic(d.file, "permission denied")) << d.args[0];
   }
-  fs::permissions(dir_ / "secret.ini", fs::perms::owner_read, fs::perm_options::add);
-  fs::permissions(dir_ / "locked", fs::perms::owner_write, fs::perm_options::add);
+  fs::permissions(Root() / "secret.ini", fs::perms::owner_read, fs::perm_options::add);
+  fs::permissions(Root() / "locked", fs::perms::owner_write, fs::perm_options::add);
   EXPECT_EQ(Folder(), (Files{{"secret.ini", kSample}, {"locked/a.ini", kSample}}));
 }
 
@@ -1088,7 +1015,7 @@ TEST_F(ProfctlTest, PermissionDeniedIsSaid) {
 TEST_F(ProfctlTest, DrivePathsLieInMachineFolder) {
   const std::string profile = "[drivers]\r\nwave=a.drv\r\nmidi=b.drv\r\n";
   Put("m/c/windows/system.ini", profile);
-  std::string machine = (dir_ / "m").string();
+  std::string machine = (Root() / "m").string();
   Result result = Run({"delete-key", "-s", "drivers", "C:\\WINDOWS\\system.ini", "wave"}, machine);
   EXPECT_EQ(result.out, "0\n");
   EXPECT_EQ(Folder(), (Files{{"m/c/windows/system.ini", "[drivers]\r\nmidi=b.drv\r\n"}}));
@@ -1102,8 +1029,8 @@ TEST_F(ProfctlTest, DrivePathsLieInMachineFolder) {
 TEST_F(ProfctlTest, DrivePathDiagnostics) {
   Put("m/c/windows/system.ini", "[drivers]\r\nmidi=b.drv\r\n");
   Put("outside.ini", "[drivers]\r\nmidi=x.drv\r\n");
-  fs::create_symlink(dir_ / "outside.ini", dir_ / "m/c/windows/link.ini");
-  std::string machine = (dir_ / "m").string();
+  fs::create_symlink(Root() / "outside.ini", Root() / "m/c/windows/link.ini");
+  std::string machine = (Root() / "m").string();
   struct Said {
     Args args;
     std::string err;
@@ -1119,14 +1046,14 @@ TEST_F(ProfctlTest, DrivePathDiagnostics) {
              "name no FAT disk holds)\n"}}) {
     Result result = Run(said.args, machine);
     EXPECT_EQ(result.err, said.err);
-    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.exitStatus, 1);
   }
 }
 
 TEST_F(ProfctlTest, OutputThatCannotBeWrittenIsAnError) {
   Put("a.ini", kSample);
-  Result result = Run({"get", "-s", "d", "a.ini", "k"}, {}, "/dev/full");
-  EXPECT_EQ(result.status, 74);
+  Result result = Run({"get", "-s", "d", "a.ini", "k"}, {}, true);
+  EXPECT_EQ(result.exitStatus, 74);
   EXPECT_EQ(result.err, "profctl: cannot write the output\n");
 }
 

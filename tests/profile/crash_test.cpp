@@ -4,13 +4,13 @@
 // After each death the edited name holds exactly the old bytes or exactly the
 // new ones, never anything else and never nothing, and no file but the
 // edited one and its scratch file has changed.
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <map>
 #include <string>
 #include <tuple>
 
+#include "child.h"
 #include "edit_operations.h"
 #include "fault_plan.h"
 #include "hostile_disk.h"
@@ -60,18 +60,14 @@ class CrashPoints : public ProfileTest,
 
   // Runs the operation in a child that dies at call n; the child's status.
   int RunDyingAt(const EditOperation& operation, int n) {
-    pid_t pid = ::fork();
-    if (pid == 0) {
+    return test_support::RunInChild([&] {
       // Ends the process where the nth call of the file layer would run.
       test_support::FaultPlan plan = test_support::FaultPlan::AnyOnce(n);
       plan.onFault = [] { ::_exit(kDied); };
       test_support::ScopedFaultHook hook(plan);
       operation.run(Path("s.ini").c_str());
-      ::_exit(kCompleted);
-    }
-    int wait = 0;
-    if (pid < 0 || ::waitpid(pid, &wait, 0) != pid || !WIFEXITED(wait)) return -1;
-    return WEXITSTATUS(wait);
+      return kCompleted;
+    });
   }
 };
 

@@ -3,6 +3,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <fstream>
+#include <grp.h>
 #include <sstream>
 #include <stdexcept>
 #include <sys/resource.h>
@@ -16,6 +17,8 @@ namespace test_support {
 namespace fs = std::filesystem;
 
 namespace {
+
+constexpr uid_t kNobody = 65534;
 
 std::string ReadBytes(const fs::path& path) {
   std::ifstream file(path, std::ios::binary);
@@ -42,6 +45,8 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
   pointers.push_back(nullptr);
   return pointers;
 }
+
+int StatusOf(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status); }
 
 // In the child, before exec: only async-signal-safe calls.
 void Place(int from, int to) {
@@ -91,6 +96,10 @@ ChildResult RunChild(const ChildSpec& spec, const fs::path& io) {
       Place(::open(inputPath.c_str(), O_RDONLY), 0);
     }
     if (!spec.workingDirectory.empty() && ::chdir(spec.workingDirectory.c_str()) != 0) _exit(126);
+    if (spec.unprivileged && ::geteuid() == 0 &&
+        (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
+      _exit(126);
+    }
     ::execve(argv[0], argv.data(), envp.data());
     _exit(127);
   }
@@ -110,11 +119,20 @@ ChildResult RunChild(const ChildSpec& spec, const fs::path& io) {
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
-  result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  result.exitStatus = StatusOf(status);
   result.peakKilobytes = usage.ru_maxrss;
   if (spec.output == Output::kCaptured) result.out = ReadBytes(out);
   result.err = ReadBytes(err);
   return result;
+}
+
+int RunInChild(const std::function<int()>& body) {
+  pid_t pid = ::fork();
+  if (pid < 0) return -1;
+  if (pid == 0) ::_exit(body());
+  int status = 0;
+  if (::waitpid(pid, &status, 0) != pid) return -1;
+  return StatusOf(status);
 }
 
 }  // namespace test_support

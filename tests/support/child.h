@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -36,6 +37,8 @@ struct ChildSpec {
   std::filesystem::path inputFile;
   Output output = Output::kCaptured;
   std::filesystem::path workingDirectory;  // empty: the caller's
+  // Run as nobody when the tests run as root, so that permissions count.
+  bool unprivileged = false;
   std::chrono::milliseconds timeLimit{60'000};
 };
 
@@ -49,6 +52,11 @@ struct ChildResult {
 
 // Runs the program; stdout and stderr are kept in files below `io`.
 ChildResult RunChild(const ChildSpec& spec, const std::filesystem::path& io);
+
+// Runs body in a forked copy of this process, which ends with the status
+// body returns (or dies where body makes it); the status as RunChild gives
+// it, or -1 when no child could be made.
+int RunInChild(const std::function<int()>& body);
 
 }  // namespace test_support
 

@@ -7,6 +7,8 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include "folder.h"
+
 namespace test_support {
 namespace fs = std::filesystem;
 
@@ -14,9 +16,8 @@ namespace {
 
 // Bound under a short name (a socket path has little room), then moved.
 bool PlaceSocket(const fs::path& path) {
-  std::string folder = (fs::temp_directory_path() / "sockXXXXXX").string();
-  if (::mkdtemp(folder.data()) == nullptr) return false;
-  std::string name = folder + "/s";
+  TempFolder folder;
+  std::string name = folder.Path("s");
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
   bool placed = false;
@@ -27,8 +28,6 @@ bool PlaceSocket(const fs::path& path) {
              ::rename(name.c_str(), path.c_str()) == 0;
     if (fd >= 0) ::close(fd);
   }
-  ::unlink(name.c_str());
-  ::rmdir(folder.c_str());
   return placed;
 }
 

@@ -3,7 +3,6 @@
 // never replaces a list that appears meanwhile, and a later run can always
 // write it.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -11,6 +10,7 @@
 #include <string>
 
 #include "card_machine.h"
+#include "child.h"
 #include "hostile_disk.h"
 #include "fault_plan.h"
 #include "platform/fault.h"
@@ -99,17 +99,12 @@ TEST_F(BootListTest, DyingAtAnyCallLeavesTheWholeListOrNone) {
     ASSERT_LT(n, 100);
     SCOPED_TRACE("dying at call " + std::to_string(n));
     Reset();
-    pid_t pid = ::fork();
-    if (pid == 0) {
+    int status = test_support::RunInChild([this, n] {
       auto faults = test_support::FaultPlan::AnyOnce(n);
       faults.onFault = [] { ::_exit(kDied); };
       Write(faults);
-      ::_exit(kCompleted);
-    }
-    int wait = 0;
-    ASSERT_EQ(::waitpid(pid, &wait, 0), pid);
-    ASSERT_TRUE(WIFEXITED(wait));
-    int status = WEXITSTATUS(wait);
+      return kCompleted;
+    });
     ASSERT_TRUE(status == kDied || status == kCompleted) << status;
     ExpectWholeOrNothing(true);
     if (status == kCompleted) break;

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "fault_plan.h"
 #include "platform/fault.h"
 #include "platform/platform.h"
 #include "profile/profile.h"
@@ -37,11 +38,6 @@ constexpr Mode kModes[] = {
 
 const Mode* chosen = nullptr;
 
-bool Hook(platform::FileOp op, const char*, void*) {
-  if (op == platform::FileOp::kReplace) return chosen->noOneStep;
-  return op == platform::FileOp::kRename && chosen->renameFails;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -58,7 +54,10 @@ int main(int argc, char** argv) {
                        FILE_ATTRIBUTE_NORMAL, nullptr);
     if (held == INVALID_HANDLE_VALUE) return 1;
   }
-  platform::SetFaultHook(&Hook, nullptr);
+  test_support::FaultPlan plan = chosen->renameFails ? test_support::FaultPlan::From(platform::FileOp::kRename, 1)
+                                                     : test_support::FaultPlan::Counting();
+  plan.oneStep = !chosen->noOneStep;
+  test_support::ScopedFaultHook hook(plan);
   std::printf("%d\n", IniSetString(argv[2], "drivers", "wave", "b"));
   if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
   return 0;
