@@ -23,7 +23,7 @@ TEST(Directories, SystemDirectoryIsUpperCasedAndWindowsDirectoryKeptAsReturned) 
   // Line comparison ignores case, so the lower-case directory finds the
   // card's lines as well; the files went under their upper-cased names.
   EXPECT_EQ(machine.Read(std::string(kConfigSys)), UninstalledTexts().configSys);
-  for (std::string_view file : kDeletedAtOnce) EXPECT_FALSE(machine.Exists(std::string(file))) << file;
+  for (std::string_view file : DeletedAtOnce()) EXPECT_FALSE(machine.Exists(std::string(file))) << file;
 }
 
 TEST(Directories, OtherDirectoriesNameEveryFileAndLine) {
@@ -65,7 +65,7 @@ TEST_P(ExistingBootList, IsLeftAsItIs) {
   EXPECT_EQ(found.begin()->first, name);
   EXPECT_EQ(found.begin()->second, bytes);
   // The files are deleted at once all the same.
-  for (std::string_view file : kDeletedAtOnce) EXPECT_FALSE(machine.Exists(std::string(file))) << file;
+  for (std::string_view file : DeletedAtOnce()) EXPECT_FALSE(machine.Exists(std::string(file))) << file;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -98,7 +98,7 @@ TEST(FileRemoval, ReadOnlyFileStaysAndTheOthersGo) {
   machine.Run(kOkThenNo);
 
   EXPECT_TRUE(machine.Exists("c/WINDOWS/SYSTEM/hmx220.sys"));
-  for (std::string_view file : kDeletedAtOnce) {
+  for (std::string_view file : DeletedAtOnce()) {
     if (file == "c/WINDOWS/SYSTEM/hmx220.sys") continue;
     EXPECT_FALSE(machine.Exists(std::string(file))) << file;
   }

@@ -1,112 +1,85 @@
 #include "card_machine.h"
 
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
 namespace uninstall_test {
-
-const std::array<std::string_view, 8> kDeletedAtOnce = {
-    "c/WINDOWS/kt617win.ini",        "c/WINDOWS/readmecp.txt",
-    "c/WINDOWS/SYSTEM/vkt617.386",   "c/WINDOWS/SYSTEM/vkt617pnp.vxd",
-    "c/WINDOWS/SYSTEM/kt617map.sys", "c/WINDOWS/SYSTEM/hmx220.sys",
-    "c/WINDOWS/SYSTEM/hmx220xa.sys", "c/WINDOWS/cpuninst.exe",
-};
-
-const std::array<std::string_view, 5> kDeletedAtRestart = {
-    "c/WINDOWS/SYSTEM/kt617.drv",    "c/WINDOWS/SYSTEM/kt617mp.drv",
-    "c/WINDOWS/SYSTEM/kt617ui.dll",  "c/WINDOWS/SYSTEM/kt617pnp.vxd",
-    "c/WINDOWS/SYSTEM/kt617mgr.386",
-};
-
 namespace {
 
-// Files of Windows itself beside the card's; they must stay.
-constexpr std::array<std::string_view, 3> kWindowsFiles = {
-    "c/WINDOWS/SYSTEM/mmsystem.dll", "c/WINDOWS/SYSTEM/timer.drv", "c/WINDOWS/win.ini"};
+namespace fs = std::filesystem;
 
-constexpr std::string_view kInstalledSystemIni =
-    "[boot]\n"
-    "shell=Explorer.exe\n"
-    "drivers=mmsystem.dll power.drv\n"
-    "\n"
-    "[386Enh]\n"
-    "device=*vcd\n"
-    "device=vkt617.386\n"
-    "keyboard=*vkd\n"
-    "\n"
-    "[drivers]\n"
-    "wave=kt617.drv\n"
-    "timer=timer.drv\n"
-    "midi=kt617mp.drv\n"
-    "midimapper=midimap.drv\n"
-    "midi2=kt617mp.drv\n"
-    "mixer=kt617.drv\n"
-    "msacm.imaadpcm=imaadp32.acm\n"
-    "\n"
-    "[kt617.drv]\n"
-    "wave=1\n"
-    "midi=330\n"
-    "mixer=1\n";
+const fs::path kInstalled = CPUNINST_EXAMPLE_MACHINE;
+const fs::path kCard = CPUNINST_CARD_DATA;
 
-constexpr std::string_view kUninstalledSystemIni =
-    "[boot]\n"
-    "shell=Explorer.exe\n"
-    "drivers=mmsystem.dll power.drv\n"
-    "\n"
-    "[386Enh]\n"
-    "device=*vcd\n"
-    "keyboard=*vkd\n"
-    "\n"
-    "[drivers]\n"
-    "timer=timer.drv\n"
-    "midimapper=midimap.drv\n"
-    "msacm.imaadpcm=imaadp32.acm\n"
-    "\n"
-    "[kt617.drv]\n"
-    "wave=1\n"
-    "midi=330\n"
-    "mixer=1\n";
-
-constexpr std::string_view kInstalledConfigSys =
-    "DEVICE=C:\\WINDOWS\\HIMEM.SYS\n"
-    "DOS=HIGH,UMB\n"
-    "DEVICEHIGH=C:\\WINDOWS\\SYSTEM\\kt617map.sys\n"
-    "DEVICEHIGH=C:\\WINDOWS\\SYSTEM\\hmx220.sys  /d:mscd001 /p:__KTXMGR /Q:10 /B:0x240\n"
-    "FILES=40\n";
-
-constexpr std::string_view kUninstalledConfigSys =
-    "DEVICE=C:\\WINDOWS\\HIMEM.SYS\n"
-    "DOS=HIGH,UMB\n"
-    "FILES=40\n";
-
-constexpr std::string_view kInstalledAutoexecBat =
-    "@ECHO OFF\n"
-    "PATH C:\\WINDOWS;C:\\WINDOWS\\COMMAND\n"
-    "MSCDEX.EXE /D:MSCD001 /M:6 /V\n"
-    "SET TEMP=C:\\WINDOWS\\TEMP\n";
-
-constexpr std::string_view kUninstalledAutoexecBat =
-    "@ECHO OFF\n"
-    "PATH C:\\WINDOWS;C:\\WINDOWS\\COMMAND\n"
-    "SET TEMP=C:\\WINDOWS\\TEMP\n";
-
-std::vector<Key> CardKeys() {
-  return {
-      {std::string(kUninstallEntry),
-       "\"DisplayName\"=\"Velmora Orvanel (TM) PC Card Audio\"\n"
-       "\"UninstallString\"=\"C:\\\\WINDOWS\\\\cpuninst.exe\"\n"},
-      {std::string(kEnumKey), ""},
-      {std::string(kInstanceKey),
-       "\"Class\"=\"MEDIA\"\n"
-       "\"Driver\"=\"MEDIA\\\\0003\"\n"
-       "\"ConfigFlags\"=hex:00,00,00,00\n"},
-      {std::string(kInstanceKey) + "\\LogConfig", "\"0000\"=hex:00,04,00,00\n"},
-  };
+// One path a line.
+std::vector<std::string> ReadList(const fs::path& file) {
+  std::ifstream in(file);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty()) lines.push_back(line);
+  }
+  if (lines.empty()) throw std::runtime_error("no paths in " + file.string());
+  return lines;
 }
 
-std::vector<Key> Concat(std::vector<Key> a, const std::vector<Key>& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
+// Every entry below root but the file that tells git to keep the bytes.
+Tree MachineTree(const fs::path& root) {
+  Tree tree = test_support::SnapshotTree(root);
+  tree.erase(".gitattributes");
+  return tree;
+}
+
+// The tree with the files below `changes` laid over it and `deleted` removed.
+Tree Apply(Tree tree, const fs::path& changes, const std::vector<std::string>& deleted) {
+  if (fs::is_directory(changes)) {
+    for (auto& [path, bytes] : MachineTree(changes)) tree[path] = bytes;
+  }
+  for (const std::string& path : deleted) {
+    if (tree.erase(path) == 0) throw std::runtime_error(path + " is not in the machine");
+  }
+  return tree;
+}
+
+CardTexts TextsOf(const Tree& tree) {
+  return {tree.at(std::string(kSystemIni)), tree.at(std::string(kConfigSys)),
+          tree.at(std::string(kAutoexecBat)), tree.at(std::string(kRegistry))};
 }
 
 }  // namespace
+
+const std::vector<std::string>& DeletedAtOnce() {
+  static const std::vector<std::string> paths = ReadList(kCard / "uninstalled.deleted");
+  return paths;
+}
+
+const std::vector<std::string>& DeletedAtRestart() {
+  static const std::vector<std::string> paths = ReadList(kCard / "restarted.deleted");
+  return paths;
+}
+
+Tree InstalledTree() { return MachineTree(kInstalled); }
+
+Tree UninstalledTree() { return Apply(InstalledTree(), kCard / "uninstalled", DeletedAtOnce()); }
+
+// The restart carries out wininit.ini and keeps it as wininit.bak.
+Tree RestartedTree() {
+  Tree tree = Apply(UninstalledTree(), kCard / "restarted", DeletedAtRestart());
+  tree[std::string(kWininitBak)] = tree.at(std::string(kWininitIni));
+  tree.erase(std::string(kWininitIni));
+  return tree;
+}
+
+CardTexts InstalledTexts() { return TextsOf(InstalledTree()); }
+
+CardTexts UninstalledTexts() { return TextsOf(UninstalledTree()); }
+
+void InstallCard(Machine& machine) {
+  for (const auto& [path, bytes] : InstalledTree()) {
+    if (bytes == "<dir>") machine.MakeFolder(path);
+    else machine.Put(path, bytes);
+  }
+}
 
 std::string Registry(const std::vector<Key>& keys) {
   std::string text = "REGEDIT4\n\n";
@@ -147,30 +120,6 @@ std::vector<Key> ClassKeysWithout(std::string_view subkey) {
     if (!below) kept.push_back(key);
   }
   return kept;
-}
-
-CardTexts InstalledTexts() {
-  return {Dos(kInstalledSystemIni), Dos(kInstalledConfigSys), Dos(kInstalledAutoexecBat),
-          Registry(Concat(Concat(OtherSoftwareKeys(), CardKeys()), ClassKeys()))};
-}
-
-CardTexts UninstalledTexts() {
-  return {Dos(kUninstalledSystemIni), Dos(kUninstalledConfigSys), Dos(kUninstalledAutoexecBat),
-          Registry(Concat(OtherSoftwareKeys(), ClassKeysWithout("0003")))};
-}
-
-void InstallCard(Machine& machine) {
-  CardTexts texts = InstalledTexts();
-  machine.Put(std::string(kSystemIni), texts.systemIni);
-  machine.Put(std::string(kConfigSys), texts.configSys);
-  machine.Put(std::string(kAutoexecBat), texts.autoexecBat);
-  machine.Put(std::string(kRegistry), texts.registry);
-  auto placeholder = [&machine](std::string_view file) {
-    machine.Put(std::string(file), "placeholder " + std::string(file) + "\r\n");
-  };
-  for (std::string_view file : kDeletedAtOnce) placeholder(file);
-  for (std::string_view file : kDeletedAtRestart) placeholder(file);
-  for (std::string_view file : kWindowsFiles) placeholder(file);
 }
 
 std::string BootList(std::string_view windowsDir, std::string_view systemDir) {

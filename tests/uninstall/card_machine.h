@@ -1,9 +1,11 @@
-// A machine with the card installed, built from byte strings, and the texts
-// the uninstall must leave behind.
+// The machine with the card installed (examples/machine) and what the
+// uninstall must leave of it (tests/data/card: the files it rewrites or
+// writes, and lists of those it deletes), read from those files so that the
+// hosted tests, the Wine tests and the demo share one machine; and the
+// registry key blocks the registry tests build their variants from.
 #ifndef CPUNINST_TESTS_UNINSTALL_CARD_MACHINE_H
 #define CPUNINST_TESTS_UNINSTALL_CARD_MACHINE_H
 
-#include <array>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,9 +26,9 @@ inline constexpr std::string_view kWininitBak = "c/WINDOWS/wininit.bak";
 inline constexpr std::string_view kRegistry = "registry.reg";
 
 // The card's files, relative to the machine folder.
-extern const std::array<std::string_view, 8> kDeletedAtOnce;
+const std::vector<std::string>& DeletedAtOnce();
 // Scheduled in wininit.ini and not deleted at once.
-extern const std::array<std::string_view, 5> kDeletedAtRestart;
+const std::vector<std::string>& DeletedAtRestart();
 
 // One registry key block: its path below HKEY_LOCAL_MACHINE and its value
 // lines (LF-separated here, CR LF on disk).
@@ -51,14 +53,20 @@ std::vector<Key> ClassKeys();
 // Just those of ClassKeys() that are not the subkey (or below it).
 std::vector<Key> ClassKeysWithout(std::string_view subkey);
 
-// The profile, boot files, card files and registry of an installed card.
+// The whole machine: before, after OK then No, and after OK then Yes (the
+// restart carried out).
+Tree InstalledTree();
+Tree UninstalledTree();
+Tree RestartedTree();
+
+// The profile, boot files and registry of those machines.
 struct CardTexts {
   std::string systemIni, configSys, autoexecBat, registry;
 };
 CardTexts InstalledTexts();
 CardTexts UninstalledTexts();
 
-// Writes the installed machine, with a few files of Windows itself.
+// Writes the installed machine.
 void InstallCard(Machine& machine);
 
 // The nine lines of the boot-time deletion list for these directories, CR LF.

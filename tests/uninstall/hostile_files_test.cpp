@@ -212,7 +212,7 @@ TEST(HostileTree, AFifoAtTheBootListBlocksNoRestart) {
 
   EXPECT_EQ(result.exitStatus, 0);
   EXPECT_EQ(fs::symlink_status(At(machine, kWininitIni)).type(), fs::file_type::fifo);
-  for (std::string_view file : kDeletedAtRestart) EXPECT_TRUE(machine.Exists(std::string(file))) << file;
+  for (std::string_view file : DeletedAtRestart()) EXPECT_TRUE(machine.Exists(std::string(file))) << file;
   test_support::Tally("hostile cases (cpuninst)", 1);
 }
 

@@ -20,18 +20,6 @@ bool EndsWith(const std::string& text, std::string_view end) {
   return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-// The installed tree as the uninstall leaves it before any restart.
-Tree UninstalledTree(Tree tree) {
-  CardTexts after = UninstalledTexts();
-  for (std::string_view file : kDeletedAtOnce) tree.erase(std::string(file));
-  tree[std::string(kSystemIni)] = after.systemIni;
-  tree[std::string(kConfigSys)] = after.configSys;
-  tree[std::string(kAutoexecBat)] = after.autoexecBat;
-  tree[std::string(kRegistry)] = after.registry;
-  tree[std::string(kWininitIni)] = BootList("C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM");
-  return tree;
-}
-
 class DeclinedAnswer : public testing::TestWithParam<std::string_view> {};
 
 TEST_P(DeclinedAnswer, ChangesNothingAndAsksNothingMore) {
@@ -55,7 +43,8 @@ INSTANTIATE_TEST_SUITE_P(CancelOrEndOfInput, DeclinedAnswer,
 TEST(Sequence, OkThenNoRunsEveryPhaseWithoutRestart) {
   Machine machine;
   InstallCard(machine);
-  Tree expected = UninstalledTree(machine.Snapshot());
+  ASSERT_EQ(machine.Snapshot(), InstalledTree());
+  Tree expected = UninstalledTree();
 
   test_support::ChildResult result = machine.Run(kOkThenNo);
 
@@ -69,10 +58,7 @@ TEST(Sequence, OkThenNoRunsEveryPhaseWithoutRestart) {
 TEST(Sequence, OkThenYesAlsoRestarts) {
   Machine machine;
   InstallCard(machine);
-  Tree expected = UninstalledTree(machine.Snapshot());
-  for (std::string_view file : kDeletedAtRestart) expected.erase(std::string(file));
-  expected[std::string(kWininitBak)] = expected[std::string(kWininitIni)];
-  expected.erase(std::string(kWininitIni));
+  Tree expected = RestartedTree();
 
   test_support::ChildResult result = machine.Run(kOkThenYes);
 
