@@ -2,15 +2,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <stdexcept>
 
 namespace uninstall_test {
 namespace {
 
 namespace fs = std::filesystem;
-
-const fs::path kInstalled = CPUNINST_EXAMPLE_MACHINE;
-const fs::path kCard = CPUNINST_CARD_DATA;
 
 // One path a line.
 std::vector<std::string> ReadList(const fs::path& file) {
@@ -48,25 +46,47 @@ CardTexts TextsOf(const Tree& tree) {
 
 }  // namespace
 
-const std::vector<std::string>& DeletedAtOnce() {
-  static const std::vector<std::string> paths = ReadList(kCard / "uninstalled.deleted");
-  return paths;
+const CardFiles& ExampleCard() {
+  static const CardFiles card{"Example", CPUNINST_EXAMPLE_MACHINE, CPUNINST_CARD_DATA};
+  return card;
 }
 
-const std::vector<std::string>& DeletedAtRestart() {
-  static const std::vector<std::string> paths = ReadList(kCard / "restarted.deleted");
-  return paths;
+const CardFiles& WineCard() {
+  static const CardFiles card{"Wine", fs::path(CPUNINST_CARD_DATA) / "wine" / "installed",
+                              fs::path(CPUNINST_CARD_DATA) / "wine"};
+  return card;
 }
 
-Tree InstalledTree() { return MachineTree(kInstalled); }
+const std::vector<std::string>& DeletedAtOnce(const CardFiles& card) {
+  static std::map<std::string, std::vector<std::string>> lists;
+  auto [at, added] = lists.try_emplace(card.name);
+  if (added) at->second = ReadList(card.changes / "uninstalled.deleted");
+  return at->second;
+}
 
-Tree UninstalledTree() { return Apply(InstalledTree(), kCard / "uninstalled", DeletedAtOnce()); }
+const std::vector<std::string>& DeletedAtRestart(const CardFiles& card) {
+  static std::map<std::string, std::vector<std::string>> lists;
+  auto [at, added] = lists.try_emplace(card.name);
+  if (added) at->second = ReadList(card.changes / "restarted.deleted");
+  return at->second;
+}
 
-// The restart carries out wininit.ini and keeps it as wininit.bak.
-Tree RestartedTree() {
-  Tree tree = Apply(UninstalledTree(), kCard / "restarted", DeletedAtRestart());
-  tree[std::string(kWininitBak)] = tree.at(std::string(kWininitIni));
-  tree.erase(std::string(kWininitIni));
+Tree InstalledTree(const CardFiles& card) { return MachineTree(card.installed); }
+
+Tree UninstalledTree(const CardFiles& card) {
+  return Apply(InstalledTree(card), card.changes / "uninstalled", DeletedAtOnce(card));
+}
+
+// The restart carries out wininit.ini (the one the uninstall wrote) and
+// keeps it as wininit.bak.
+Tree RestartedTree(const CardFiles& card) {
+  Tree tree = Apply(UninstalledTree(card), card.changes / "restarted", DeletedAtRestart(card));
+  for (const auto& [path, bytes] : MachineTree(card.changes / "uninstalled")) {
+    fs::path written(path);
+    if (written.filename() != "wininit.ini") continue;
+    tree[written.replace_filename("wininit.bak").generic_string()] = bytes;
+    tree.erase(path);
+  }
   return tree;
 }
 
@@ -74,8 +94,8 @@ CardTexts InstalledTexts() { return TextsOf(InstalledTree()); }
 
 CardTexts UninstalledTexts() { return TextsOf(UninstalledTree()); }
 
-void InstallCard(Machine& machine) {
-  for (const auto& [path, bytes] : InstalledTree()) {
+void InstallCard(Machine& machine, const CardFiles& card) {
+  for (const auto& [path, bytes] : InstalledTree(card)) {
     if (bytes == "<dir>") machine.MakeFolder(path);
     else machine.Put(path, bytes);
   }

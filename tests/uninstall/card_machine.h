@@ -6,6 +6,7 @@
 #ifndef CPUNINST_TESTS_UNINSTALL_CARD_MACHINE_H
 #define CPUNINST_TESTS_UNINSTALL_CARD_MACHINE_H
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,10 +26,26 @@ inline constexpr std::string_view kWininitIni = "c/WINDOWS/wininit.ini";
 inline constexpr std::string_view kWininitBak = "c/WINDOWS/wininit.bak";
 inline constexpr std::string_view kRegistry = "registry.reg";
 
+// A card machine kept as files: the installed machine folder, and a folder
+// with what the uninstall leaves of it (uninstalled/ and restarted/: the
+// files it rewrites or writes; uninstalled.deleted and restarted.deleted:
+// the files it deletes at once and at the restart, one a line).
+struct CardFiles {
+  const char* name;
+  std::filesystem::path installed;
+  std::filesystem::path changes;
+};
+// examples/machine, with the default directories C:\WINDOWS and
+// C:\WINDOWS\SYSTEM: the card most tests use.
+const CardFiles& ExampleCard();
+// The card as the Wine tests install it, with Wine's directories
+// C:\windows and C:\windows\system32 named in its machine.ini.
+const CardFiles& WineCard();
+
 // The card's files, relative to the machine folder.
-const std::vector<std::string>& DeletedAtOnce();
+const std::vector<std::string>& DeletedAtOnce(const CardFiles& card = ExampleCard());
 // Scheduled in wininit.ini and not deleted at once.
-const std::vector<std::string>& DeletedAtRestart();
+const std::vector<std::string>& DeletedAtRestart(const CardFiles& card = ExampleCard());
 
 // One registry key block: its path below HKEY_LOCAL_MACHINE and its value
 // lines (LF-separated here, CR LF on disk).
@@ -55,9 +72,9 @@ std::vector<Key> ClassKeysWithout(std::string_view subkey);
 
 // The whole machine: before, after OK then No, and after OK then Yes (the
 // restart carried out).
-Tree InstalledTree();
-Tree UninstalledTree();
-Tree RestartedTree();
+Tree InstalledTree(const CardFiles& card = ExampleCard());
+Tree UninstalledTree(const CardFiles& card = ExampleCard());
+Tree RestartedTree(const CardFiles& card = ExampleCard());
 
 // The profile, boot files and registry of those machines.
 struct CardTexts {
@@ -67,7 +84,7 @@ CardTexts InstalledTexts();
 CardTexts UninstalledTexts();
 
 // Writes the installed machine.
-void InstallCard(Machine& machine);
+void InstallCard(Machine& machine, const CardFiles& card = ExampleCard());
 
 // The nine lines of the boot-time deletion list for these directories, CR LF.
 std::string BootList(std::string_view windowsDir, std::string_view systemDir);

@@ -1,70 +1,27 @@
-"""A machine with the card installed, as Wine sees it, and what must be left
-of it after the uninstall. The same state feeds the hosted build through a
-machine folder, so both builds can be compared."""
+"""The machine with the card installed as Wine sees it, and what must be left
+of it after the uninstall: the files of tests/data/card/wine, which the
+hosted C++ tests read too. Wine's directories are C:\\windows and
+C:\\windows\\system32, so its card is a tree of its own beside
+examples/machine (whose system directory is C:\\WINDOWS\\SYSTEM): the lines
+the uninstall removes name the system directory."""
 
 from pathlib import Path
+
+CARD = Path(__file__).resolve().parents[1] / "data" / "card" / "wine"
+INSTALLED = CARD / "installed"
+UNINSTALLED = CARD / "uninstalled"
 
 # What Wine's GetWindowsDirectoryA and GetSystemDirectoryA return.
 WINDIR = "C:\\windows"
 SYSDIR = "C:\\windows\\system32"
 
-REGEDIT_FILE = "\r\n".join([
-    "REGEDIT4",
-    "",
-    r"[HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\installCP]",
-    r'"DisplayName"="Velmora Orvanel (TM)"',
-    r'"UninstallString"="C:\\windows\\cpuninst.exe"',
-    "",
-    r"[HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\OtherApp]",
-    r'"DisplayName"="Other application"',
-    "",
-    r"[HKEY_LOCAL_MACHINE\Enum\PCMCIA\VELMORA-ORVANEL-4E7A]",
-    "",
-    r"[HKEY_LOCAL_MACHINE\Enum\PCMCIA\VELMORA-ORVANEL-4E7A\0]",
-    r'"Driver"="MEDIA\\0001"',
-    r'"DeviceDesc"="Velmora Orvanel PC Card audio"',
-    "",
-    r"[HKEY_LOCAL_MACHINE\Enum\PCMCIA\VELMORA-ORVANEL-4E7A\0\LogConfig]",
-    r'"0000"=hex:01,02,03,04',
-    "",
-    r"[HKEY_LOCAL_MACHINE\Enum\PCMCIA\OTHER-CARD-1234\0]",
-    r'"Driver"="MEDIA\\0000"',
-    "",
-    r"[HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Class\MEDIA\0000]",
-    r'"DriverDesc"="Other card"',
-    "",
-    r"[HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Class\MEDIA\0001]",
-    r'"DriverDesc"="Velmora Orvanel PC Card audio"',
-    "",
-    # Siblings at each level: every child must go, not only the first.
-    r"[HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Class\MEDIA\0001\Drivers\wave\kt617.drv]",
-    r'"Driver"="kt617.drv"',
-    "",
-    r"[HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Class\MEDIA\0001\Drivers\midi\kt617mp.drv]",
-    r'"Driver"="kt617mp.drv"',
-    "",
-    r"[HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Class\MEDIA\0001\Drivers\mixer]",
-    "",
-    r"[HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Class\MEDIA\0001\Config]",
-    r'"Port"=dword:00000240',
-    "",
-    r"[HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Class\MEDIA\0002]",
-    r'"DriverDesc"="Third card"',
-    "",
-    "",
-]).encode("ascii")
+REGEDIT_FILE = (INSTALLED / "registry.reg").read_bytes()
 
 # The roots that `reg query /s` lists; every key of the file lies below one.
 KEY_ROOTS = [
     r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall",
     r"HKEY_LOCAL_MACHINE\Enum",
     r"HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Class\MEDIA",
-]
-
-GONE_KEYS = [
-    r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\installCP",
-    r"HKEY_LOCAL_MACHINE\Enum\PCMCIA\VELMORA-ORVANEL-4E7A",
-    r"HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Class\MEDIA\0001",
 ]
 
 
@@ -89,90 +46,27 @@ ALL_KEYS = KeysOf(REGEDIT_FILE)
 
 
 def KeysLeft():
-    gone = [key.lower() for key in GONE_KEYS]
-    return {key for key in ALL_KEYS if not any(key == g or key.startswith(g + "\\") for g in gone)}
+    return KeysOf((UNINSTALLED / "registry.reg").read_bytes())
 
 
-SYSTEM_INI = (
-    b"[boot]\r\n"
-    b"shell=Explorer.exe\r\n"
-    b"\r\n"
-    b"[386Enh]\r\n"
-    b"device=*vpicd\r\n"
-    b"device = VKT617.386\r\n"
-    b"\r\n"
-    b"[drivers]\r\n"
-    b"wave=kt617.drv\r\n"
-    b"midi=kt617mp.drv\r\n"
-    b"timer=timer.drv\r\n"
-    b"midi2=kt617mp.drv\r\n"
-    b"mixer=kt617.drv\r\n"
-    b"\r\n"
-    b"[mci]\r\n"
-    b"wave=mciwave.dll\r\n"
-)
-SYSTEM_INI_AFTER = (
-    b"[boot]\r\n"
-    b"shell=Explorer.exe\r\n"
-    b"\r\n"
-    b"[386Enh]\r\n"
-    b"device=*vpicd\r\n"
-    b"\r\n"
-    b"[drivers]\r\n"
-    b"timer=timer.drv\r\n"
-    b"\r\n"
-    b"[mci]\r\n"
-    b"wave=mciwave.dll\r\n"
-)
+def DriveFiles(root):
+    """The files below root/c, by path below drive C:."""
+    drive = root / "c"
+    return {path.relative_to(drive).as_posix(): path.read_bytes()
+            for path in sorted(drive.rglob("*")) if path.is_file()}
 
-CONFIG_SYS = (
-    b"DEVICE=C:\\WINDOWS\\HIMEM.SYS\r\n"
-    b"DEVICEHIGH = C:\\WINDOWS\\SYSTEM32\\KT617MAP.SYS\r\n"
-    b"DEVICEHIGH=C:\\WINDOWS\\SYSTEM32\\KT617MAP.SYS /X\r\n"
-    b"devicehigh=c:\\windows\\system32\\hmx220.sys  /d:mscd001 /p:__KTXMGR /Q:10 /B:0x240\r\n"
-    b"FILES=40\r\n"
-)
-CONFIG_SYS_AFTER = (
-    b"DEVICE=C:\\WINDOWS\\HIMEM.SYS\r\n"
-    b"DEVICEHIGH=C:\\WINDOWS\\SYSTEM32\\KT617MAP.SYS /X\r\n"
-    b"FILES=40\r\n"
-)
 
-# Line feeds alone: the rewrite writes the DOS line ends.
-AUTOEXEC_BAT = (
-    b"@ECHO OFF\n"
-    b"MSCDEX.EXE /D:MSCD001 /M:6 /V\n"
-    b"C:\\WINDOWS\\COMMAND\\MSCDEX.EXE /D:MSCD001 /M:6 /V\n"
-)
-AUTOEXEC_BAT_AFTER = (
-    b"@ECHO OFF\r\n"
-    b"C:\\WINDOWS\\COMMAND\\MSCDEX.EXE /D:MSCD001 /M:6 /V\r\n"
-)
+def DrivePaths(listFile):
+    """The paths a list file names (one a line, below the machine folder),
+    by path below drive C:."""
+    return [line[len("c/"):] for line in (CARD / listFile).read_text().splitlines() if line]
 
-WININIT = (
-    b"[rename]\r\n"
-    b"NUL=C:\\WINDOWS\\SYSTEM32\\kt617.drv\r\n"
-    b"NUL=C:\\WINDOWS\\SYSTEM32\\kt617mp.drv\r\n"
-    b"NUL=C:\\WINDOWS\\SYSTEM32\\kt617ui.dll\r\n"
-    b"NUL=C:\\windows\\kt617win.ini\r\n"
-    b"NUL=C:\\windows\\cpuninst.exe\r\n"
-    b"NUL=C:\\WINDOWS\\SYSTEM32\\kt617pnp.vxd\r\n"
-    b"NUL=C:\\WINDOWS\\SYSTEM32\\vkt617.386\r\n"
-    b"NUL=C:\\WINDOWS\\SYSTEM32\\kt617mgr.386\r\n"
-)
 
-# Paths below drive C:, as on Wine's disk.
-DELETED_AT_ONCE = [
-    "windows/kt617win.ini", "windows/readmecp.txt", "windows/system32/vkt617.386",
-    "windows/system32/vkt617pnp.vxd", "windows/system32/kt617map.sys",
-    "windows/system32/hmx220.sys", "windows/system32/hmx220xa.sys",
-]
 PROGRAM = "windows/cpuninst.exe"
-DELETED_AT_RESTART = [
-    "windows/system32/kt617.drv", "windows/system32/kt617mp.drv", "windows/system32/kt617ui.dll",
-    "windows/system32/kt617pnp.vxd", "windows/system32/kt617mgr.386",
-]
-BYSTANDER = "windows/system32/hmx220.ini"
+# Deleted at once, but for the program itself while it runs (Windows keeps
+# a running program's file).
+DELETED_AT_ONCE = [path for path in DrivePaths("uninstalled.deleted") if path != PROGRAM]
+DELETED_AT_RESTART = DrivePaths("restarted.deleted")
 SCRATCH = ["windows/system.$$$", "config.$$$", "autoexec.$$$"]
 WININIT_PATH = "windows/wininit.ini"
 WININIT_BAK_PATH = "windows/wininit.bak"
@@ -180,15 +74,8 @@ WININIT_BAK_PATH = "windows/wininit.bak"
 
 def Files(program):
     """The machine's files before the uninstall, by path below drive C:."""
-    files = {
-        "windows/system.ini": SYSTEM_INI,
-        "config.sys": CONFIG_SYS,
-        "autoexec.bat": AUTOEXEC_BAT,
-        PROGRAM: program,
-        BYSTANDER: b"[hmx220]\r\nport=0x240\r\n",
-    }
-    for path in DELETED_AT_ONCE + DELETED_AT_RESTART:
-        files[path] = ("card file " + path + "\r\n").encode()
+    files = DriveFiles(INSTALLED)
+    files[PROGRAM] = program
     return files
 
 
@@ -216,9 +103,8 @@ def Expected(before, restarted, programRunning):
     """What the watched files must hold after OK, then No (restarted False)
     or Yes (restarted True)."""
     after = {path: before.get(path) for path in WatchedPaths()}
-    after["windows/system.ini"] = SYSTEM_INI_AFTER
-    after["config.sys"] = CONFIG_SYS_AFTER
-    after["autoexec.bat"] = AUTOEXEC_BAT_AFTER
+    after.update(DriveFiles(UNINSTALLED))
+    wininit = after.pop(WININIT_PATH)
     for path in DELETED_AT_ONCE:
         after[path] = None
     if not programRunning:
@@ -226,11 +112,12 @@ def Expected(before, restarted, programRunning):
     if restarted:
         for path in DELETED_AT_RESTART + [PROGRAM]:
             after[path] = None
-        after[WININIT_BAK_PATH] = WININIT
+        after[WININIT_PATH] = None
+        after[WININIT_BAK_PATH] = wininit
     else:
-        after[WININIT_PATH] = WININIT
+        after[WININIT_PATH] = wininit
     return after
 
 
 def MachineIni():
-    return (f"[directories]\r\nwindows={WINDIR}\r\nsystem={SYSDIR}\r\n").encode("ascii")
+    return (INSTALLED / "machine.ini").read_bytes()
