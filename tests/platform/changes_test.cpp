@@ -67,7 +67,7 @@ TEST_F(ChangesTest, TheFirstNoteOfANameKeepsWhatStoodThen) {
   fs::path path = Root() / "c" / "file.txt";
   WatchChanges();
   NoteChangeAhead(path.string());
-  std::ofstream(path) << "made";
+  Put(path, "made");
   NoteChangeAhead(path.string());  // a later note must not take "made" as the start
   EXPECT_TRUE(MachineChanged());
   fs::remove(path);
@@ -77,7 +77,7 @@ TEST_F(ChangesTest, TheFirstNoteOfANameKeepsWhatStoodThen) {
 TEST_F(ChangesTest, NothingIsNotedBeforeWatching) {
   fs::path path = Root() / "c" / "file.txt";
   NoteChangeAhead(path.string());
-  std::ofstream(path) << "made";
+  Put(path, "made");
   EXPECT_FALSE(MachineChanged());
 }
 

@@ -33,7 +33,7 @@ class HostFileTest : public MachineTest {
   void SetUp() override {
     MachineTest::SetUp();
     outside_ = Base() / "outside.txt";
-    std::ofstream(outside_, std::ios::binary) << "outside";
+    Put(outside_, "outside");
   }
   std::string Path(const char* name) const { return (Root() / name).string(); }
   fs::path outside_;

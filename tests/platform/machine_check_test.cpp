@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -25,7 +24,7 @@ class MachineCheckTest : public MachineTest {
     Put("registry.reg", kRegistry);
     outside_ = Base() / "outside";
     fs::create_directories(outside_ / "WINDOWS");
-    std::ofstream(outside_ / "outside.reg") << kRegistry;
+    Put(outside_ / "outside.reg", kRegistry);
   }
   std::string Check() {
     std::string problem;

@@ -104,8 +104,7 @@ TEST_F(MachinePathsTest, DotsAndEmptyNamesNeverClimbOutOfTheDrive) {
 }
 
 TEST_F(MachinePathsTest, SymbolicLinksInsideADriveAreRefused) {
-  fs::create_directories(Base() / "outside");
-  std::ofstream(Base() / "outside" / "victim.txt") << "keep";
+  Put(Base() / "outside" / "victim.txt", "keep");
   fs::create_directory_symlink(Base() / "outside", Root() / "c" / "Escape");
   fs::create_symlink(Base() / "outside" / "victim.txt", Root() / "c" / "file.txt");
   fs::create_symlink(Base() / "outside" / "new.txt", Root() / "c" / "dangling.txt");
@@ -144,8 +143,7 @@ TEST_F(MachinePathsTest, SymbolicLinksInsideADriveAreRefused) {
 }
 
 TEST_F(MachinePathsTest, ADriveFolderThatIsALinkIsRefused) {
-  fs::create_directories(Base() / "elsewhere");
-  std::ofstream(Base() / "elsewhere" / "x.txt") << "x";
+  Put(Base() / "elsewhere" / "x.txt", "x");
   fs::create_directory_symlink(Base() / "elsewhere", Root() / "d");
   EXPECT_EQ(Where("D:\\x.txt"), "<none>");
 }

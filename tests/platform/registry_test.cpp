@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <fstream>
 #include <string>
 #include <sys/stat.h>
 
@@ -182,7 +181,7 @@ TEST_F(RegistryTest, AnUnparsableRegistryIsNeverRewrittenAndItsLineIsNamed) {
 
 TEST_F(RegistryTest, ARegistryThatIsALinkIsRefused) {
   std::string outside = (Base() / "outside.reg").string();
-  { std::ofstream(outside, std::ios::binary) << kRegistry; }
+  Put(outside, kRegistry);
   std::filesystem::create_symlink(outside, Root() / "registry.reg");
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Enum"), ERROR_BADDB);

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <vector>
 #include <string>
 #include <sys/stat.h>
@@ -72,8 +71,7 @@ TEST_F(SessionTest, TheWindowsDirectoryComesFromMachineIni) {
 }
 
 TEST_F(SessionTest, OnlyFilesInsideTheMachineAreTouched) {
-  fs::create_directories(Base() / "host");
-  std::ofstream(Base() / "host" / "victim.txt") << "keep";
+  Put(Base() / "host" / "victim.txt", "keep");
   std::string hostVictim = (Base() / "host" / "victim.txt").string();
   Put("c/WINDOWS/SYSTEM/readonly.drv", "ro");
   ::chmod((Root() / "c/WINDOWS/SYSTEM/readonly.drv").c_str(), 0444);
@@ -100,7 +98,7 @@ TEST_F(SessionTest, OnlyFilesInsideTheMachineAreTouched) {
 TEST_F(SessionTest, AWininitThatIsNotARegularFileIsLeftAsItIs) {
   fs::path outside = Base() / "outside.ini";
   const std::string list = "[rename]\r\nNUL=C:\\WINDOWS\\keep.txt\r\n";
-  std::ofstream(outside, std::ios::binary) << list;
+  Put(outside, list);
   for (test_support::Hostile kind : test_support::kEveryHostile) {
     fs::remove_all(Root() / "c");
     Put("c/WINDOWS/keep.txt", "stays");

@@ -34,10 +34,6 @@ std::size_t Occurrences(const std::string& text, std::string_view part) {
   return count;
 }
 
-bool EndsWith(const std::string& text, std::string_view end) {
-  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
 // An installed machine, and outside it a copy of the card's files that a
 // hostile record could point at.
 class HostileMachine : public ::testing::Test {
@@ -161,7 +157,7 @@ TEST_F(HostileMachine, AReadOnlyRegistryKeepsItsKeysAndSaysSoOnce) {
   EXPECT_EQ(Occurrences(run.err, "\n"), 1u) << run.err;
   // The files were still cleaned, and the closing line says the machine changed.
   EXPECT_EQ(machine_.Read(std::string(kSystemIni)), UninstalledTexts().systemIni);
-  EXPECT_TRUE(EndsWith(run.out, kRestartToFinish)) << run.out;
+  EXPECT_TRUE(run.out.ends_with(kRestartToFinish)) << run.out;
 }
 
 TEST_F(HostileMachine, WhateverStandsAtTheRegistryScratchNameIsNeverWrittenThrough) {
@@ -201,7 +197,7 @@ TEST_F(HostileMachine, WithStandardOutputGoneNothingIsTouched) {
     EXPECT_EQ(run.exitStatus, 0) << static_cast<int>(output);
     EXPECT_EQ(machine_.Snapshot(), before) << static_cast<int>(output);
     EXPECT_NE(run.err.find("a message box could not be shown"), std::string::npos) << run.err;
-    EXPECT_TRUE(EndsWith(run.err, "cpuninst: nothing changed\n")) << run.err;
+    EXPECT_TRUE(run.err.ends_with("cpuninst: nothing changed\n")) << run.err;
   }
 }
 
@@ -227,7 +223,7 @@ TEST_F(HostileMachine, AHundredMegabyteAnswerLineIsNoAnswer) {
     EXPECT_FALSE(run.timedOut);
     EXPECT_EQ(run.exitStatus, 0);
     EXPECT_EQ(machine.Read(std::string(kSystemIni)) == UninstalledTexts().systemIni, c.uninstalls);
-    EXPECT_TRUE(EndsWith(run.out, c.uninstalls ? kRestartToFinish : kNothingChanged)) << run.out.substr(0, 400);
+    EXPECT_TRUE(run.out.ends_with(c.uninstalls ? kRestartToFinish : kNothingChanged)) << run.out.substr(0, 400);
     EXPECT_LT(run.peakKilobytes, 64 * 1024);
   }
 }

@@ -16,10 +16,6 @@ bool Contains(const std::string& text, std::string_view part) {
   return text.find(part) != std::string::npos;
 }
 
-bool EndsWith(const std::string& text, std::string_view end) {
-  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
 class DeclinedAnswer : public testing::TestWithParam<std::string_view> {};
 
 TEST_P(DeclinedAnswer, ChangesNothingAndAsksNothingMore) {
@@ -34,7 +30,7 @@ TEST_P(DeclinedAnswer, ChangesNothingAndAsksNothingMore) {
   EXPECT_TRUE(Contains(result.out, kTitle)) << result.out;
   EXPECT_TRUE(Contains(result.out, kConfirmText)) << result.out;
   EXPECT_FALSE(Contains(result.out, kRestartFirstLine)) << result.out;
-  EXPECT_TRUE(EndsWith(result.out, "\nnothing changed\n")) << result.out;
+  EXPECT_TRUE(result.out.ends_with("\nnothing changed\n")) << result.out;
 }
 
 INSTANTIATE_TEST_SUITE_P(CancelOrEndOfInput, DeclinedAnswer,
@@ -80,7 +76,7 @@ TEST_P(Baseline, TheMachineAfterwardsIsTheBaseline) {
   EXPECT_TRUE(Contains(result.out, kRestartFirstLine)) << result.out;
   EXPECT_TRUE(Contains(result.out, kRestartSecondLine)) << result.out;
   ExpectTree(machine.Snapshot(), c.expected(c.card()));
-  EXPECT_TRUE(EndsWith(result.out, c.closingLine)) << result.out;
+  EXPECT_TRUE(result.out.ends_with(c.closingLine)) << result.out;
   EXPECT_EQ(result.err, "");
 }
 
@@ -105,7 +101,7 @@ TEST(Sequence, AMachineWithoutTheCardStillGetsItsBootList) {
   test_support::ChildResult result = machine.Run(kOkThenNo);
   EXPECT_EQ(result.exitStatus, 0);
   EXPECT_EQ(machine.Read(std::string(kWininitIni)), BootList("C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM"));
-  EXPECT_TRUE(EndsWith(result.out, "\nuninstalled; restart to finish\n")) << result.out;
+  EXPECT_TRUE(result.out.ends_with("\nuninstalled; restart to finish\n")) << result.out;
 }
 
 struct RestartCase {
