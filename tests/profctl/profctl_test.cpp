@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "child.h"
+#include "param_name.h"
 #include "folder_fixture.h"
 
 namespace {
@@ -236,7 +237,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadValue("TrailingBlank", "1 "), BadValue("Suffix", "1u"), BadValue("Binary", "0b1"),
         BadValue("Exponent", "1e3"), BadValue("Huge", "99999999999999999999"),
         BadValue("NegativeHugeHex", "-0xFFFFFFFF")),
-    [](const auto& info) { return std::string(info.param.name); });
+    test_support::NameOfParam());
 
 TEST_F(ProfctlTest, HelpPrintsUsageOnStdout) {
   Result help = Help();
@@ -553,7 +554,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {"set", "-s", "\xe4", "a.ini", "k\xff", "\x01\x80 \t"},
                  "0\n",
                  "[\xe4]\r\nk\xff=\x01\x80 \t\r\n"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test_support::NameOfParam());
 
 // ---------------------------------------------------------------------------
 // Readers: what is printed and the exit status; the file never changes.
@@ -746,7 +747,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "\x80\xfe=\x01\n",
                  0},
         ReadCase{"WalkNoSection", kRepeated, {"walk", "-s", "Z", "a.ini"}, "", 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test_support::NameOfParam());
 
 // ---------------------------------------------------------------------------
 // Missing files: every subcommand answers as its operation does, and neither
@@ -799,7 +800,7 @@ INSTANTIATE_TEST_SUITE_P(
                     {"walk", "-s", "s", "-p", "5", "--trace", "missing.ini"},
                     "end\t0\t5\n",
                     0}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test_support::NameOfParam());
 
 // ---------------------------------------------------------------------------
 // Argument handling that reaches the library.
@@ -964,7 +965,7 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"ControlBytesShown", {{"a.ini", kSample}}, {}, {},
                     {"delete-key", "-s", "d\n\x1b", "a.ini", "k"}, "1\n", "a.ini",
                     "section d\\x0A\\x1B not found", {{"a.ini", kSample}}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test_support::NameOfParam());
 
 // The longest lines that still fit are written: the limit is exact.
 TEST_F(ProfctlTest, LongestComposedLinesFit) {

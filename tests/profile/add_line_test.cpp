@@ -10,7 +10,6 @@ namespace {
 
 using platform::FileOp;
 using profile_test::FaultRow;
-using profile_test::FaultRowName;
 using profile_test::ProfileTest;
 
 class Writers : public ProfileTest {
@@ -57,7 +56,7 @@ TEST_P(AddLine, RewritesExactly) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, AddLine, ::testing::ValuesIn(kAdds),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         test_support::NameOfParam());
 
 TEST_F(Writers, AddLineTreatsALongLineAsOne) {
   // The bracket in a long line's later piece does not end the section, and
@@ -142,7 +141,7 @@ TEST_P(SetString, RewritesExactly) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, SetString, ::testing::ValuesIn(kSets),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         test_support::NameOfParam());
 
 TEST_F(Writers, FailedReplacementAddsNothing) {
   // The write of the new line fails: the old line must not be joined by a
@@ -192,6 +191,6 @@ TEST_P(AddLineFaults, LeavesOnDisk) {
               [&] { return IniAddLine(File().c_str(), "A", "NEW"); });
 }
 
-INSTANTIATE_TEST_SUITE_P(Faults, AddLineFaults, ::testing::ValuesIn(kAddFaults), FaultRowName);
+INSTANTIATE_TEST_SUITE_P(Faults, AddLineFaults, ::testing::ValuesIn(kAddFaults), test_support::NameOfParam());
 
 }  // namespace

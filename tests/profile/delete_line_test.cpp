@@ -12,7 +12,6 @@ namespace {
 
 using platform::FileOp;
 using profile_test::FaultRow;
-using profile_test::FaultRowName;
 using profile_test::ProfileTest;
 namespace fs = std::filesystem;
 
@@ -77,7 +76,7 @@ TEST_P(DeleteLineOptions, RewritesExactly) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Options, DeleteLineOptions, ::testing::ValuesIn(kOptionCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         test_support::NameOfParam());
 
 TEST_F(DeleteLine, PatternIsLeftNormalised) {
   Put("f.ini", "a\n");
@@ -247,7 +246,7 @@ TEST_P(DeleteLineFaults, LeavesOnDisk) {
   RunFaultRow(GetParam(), "f.ini", "f.$$$", [&] { return Delete("f.ini", "a\n", 0); });
 }
 
-INSTANTIATE_TEST_SUITE_P(Faults, DeleteLineFaults, ::testing::ValuesIn(kFaultRows), FaultRowName);
+INSTANTIATE_TEST_SUITE_P(Faults, DeleteLineFaults, ::testing::ValuesIn(kFaultRows), test_support::NameOfParam());
 
 // A kept line of several pieces goes on from the stream buffer while its
 // start is still there, and is read again from its start only when it is not

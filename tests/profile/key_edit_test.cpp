@@ -10,7 +10,6 @@ namespace {
 
 using platform::FileOp;
 using profile_test::FaultRow;
-using profile_test::FaultRowName;
 using profile_test::ProfileTest;
 namespace fs = std::filesystem;
 
@@ -84,7 +83,7 @@ TEST_P(KeyRemoval, ReplaceWithoutLineIsTheSameRemoval) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, KeyRemoval, ::testing::ValuesIn(kRemovals),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         test_support::NameOfParam());
 
 TEST_F(KeyEdit, NamesAreNotChanged) {
   Put("s.ini", "[d]\nk=1\n");
@@ -203,7 +202,7 @@ TEST_P(DeleteKeyFaults, LeavesOnDisk) {
   RunFaultRow(GetParam(), "s.ini", "s.$$$", [&] { return DeleteKey("d", "k"); });
 }
 
-INSTANTIATE_TEST_SUITE_P(Faults, DeleteKeyFaults, ::testing::ValuesIn(kDeleteRows), FaultRowName);
+INSTANTIATE_TEST_SUITE_P(Faults, DeleteKeyFaults, ::testing::ValuesIn(kDeleteRows), test_support::NameOfParam());
 
 const FaultRow kReplaceRows[] = {
     {"OpenFails", FileOp::kOpen, 1, "[d]\nk=1\nx\n", 1, "[d]\nk=1\nx\n", nullptr},
@@ -224,7 +223,7 @@ TEST_P(ReplaceKeyFaults, LeavesOnDisk) {
   RunFaultRow(GetParam(), "s.ini", "s.$$$", [&] { return Replace("d", "k", "k=2"); });
 }
 
-INSTANTIATE_TEST_SUITE_P(Faults, ReplaceKeyFaults, ::testing::ValuesIn(kReplaceRows), FaultRowName);
+INSTANTIATE_TEST_SUITE_P(Faults, ReplaceKeyFaults, ::testing::ValuesIn(kReplaceRows), test_support::NameOfParam());
 
 }  // namespace
 

@@ -12,6 +12,7 @@
 
 #include "fault_plan.h"
 #include "folder_fixture.h"
+#include "param_name.h"
 #include "platform/fault.h"
 
 namespace profile_test {
@@ -28,10 +29,6 @@ struct FaultRow {
   const char* file;     // the edited file afterwards; nullptr: gone
   const char* scratch;  // the scratch file afterwards; nullptr: none
 };
-
-inline std::string FaultRowName(const ::testing::TestParamInfo<FaultRow>& info) {
-  return info.param.name;
-}
 
 class ProfileTest : public test_support::FolderTest {
  protected:

@@ -62,7 +62,7 @@ TEST_P(GetString, Value) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, GetString, ::testing::ValuesIn(kValues),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         test_support::NameOfParam());
 
 TEST_F(Readers, DefaultPointerComesBackItself) {
   Put("s.ini", "[s]\n");

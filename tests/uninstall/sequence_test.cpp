@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "card_machine.h"
+#include "param_name.h"
 
 namespace uninstall_test {
 namespace {
@@ -91,7 +92,7 @@ INSTANTIATE_TEST_SUITE_P(
         BaselineCase{"WineCardOkThenNo", WineCard, kOkThenNo, UninstalledTree, "\nuninstalled; restart to finish\n"},
         BaselineCase{"WineCardOkThenYes", WineCard, kOkThenYes, RestartedTree,
                      "\nrestarted: 5 files deleted; 3 were already gone\n"}),
-    [](const testing::TestParamInfo<BaselineCase>& info) { return std::string(info.param.name); });
+    test_support::NameOfParam());
 
 // A machine without the card: the boot-time list is still written, so the
 // machine did change, and the closing line says so.
