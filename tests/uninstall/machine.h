@@ -36,8 +36,8 @@ class Machine : public test_support::TempFolder {
 
   // Runs cpuninst with WIN95_MACHINE naming this folder.
   test_support::ChildResult Run(std::string_view answers) const;
-  // The same with the child's streams, environment and time limit as the
-  // spec says (WIN95_MACHINE unless the spec sets or removes it).
+  // The same with the child's streams, environment and time limit as asked
+  // (WIN95_MACHINE unless the request sets or removes it).
   test_support::ChildResult RunWith(test_support::ChildSpec spec) const;
 };
 
