@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <sys/stat.h>
@@ -35,7 +34,7 @@ TEST_F(ChangesTest, WhatStandsAtANoteNameNowDecides) {
     std::function<void(const fs::path&)> act;
     bool changed;
   };
-  auto write = [](const fs::path& path, const char* bytes) { std::ofstream(path, std::ios::binary) << bytes; };
+  auto write = [this](const fs::path& path, const char* bytes) { Put(path, bytes); };
   const std::vector<Case> cases = {
       {"untouched file", true, [](const fs::path&) {}, false},
       {"untouched nothing", false, [](const fs::path&) {}, false},

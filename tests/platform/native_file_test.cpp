@@ -45,7 +45,7 @@ class NativeFileTest : public MachineTest, public ::testing::WithParamInterface<
     return GetParam().drive ? "C:\\" + name : Host(name).string();
   }
   fs::path Outside() const { return Base() / "outside.txt"; }
-  void PutOutside() const { std::ofstream(Outside(), std::ios::binary) << "outside"; }
+  void PutOutside() const { Put(Outside(), "outside"); }
 };
 
 TEST_P(NativeFileTest, ANewFileNeverWritesThroughWhatStoodAtItsName) {

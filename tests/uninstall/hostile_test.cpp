@@ -5,7 +5,6 @@
 
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <sys/stat.h>
@@ -52,7 +51,7 @@ class HostileMachine : public ::testing::Test {
     fs::create_directories(m.Outside() / "a/b");
   }
   void WriteOutside(const std::string& relative, const std::string& bytes) {
-    std::ofstream(machine_.Outside() / relative, std::ios::binary) << bytes;
+    machine_.Put(machine_.Outside() / relative, bytes);
   }
   ChildResult Run(ChildSpec spec) const {
     spec.timeLimit = std::chrono::seconds(60);
@@ -164,7 +163,7 @@ TEST_F(HostileMachine, WhateverStandsAtTheRegistryScratchNameIsNeverWrittenThrou
   for (Hostile kind : {Hostile::kLinkOutside, Hostile::kFifo, Hostile::kDevice, Hostile::kSocket}) {
     Machine machine;
     InstallCard(machine);
-    std::ofstream(machine.Outside() / "victim.reg") << "outside";
+    machine.Put(machine.Outside() / "victim.reg", "outside");
     if (!test_support::PlaceHostile(machine.Root() / "registry.$$$", kind, machine.Outside() / "victim.reg")) continue;
     ChildSpec spec;
     spec.input = kOkThenNo;
