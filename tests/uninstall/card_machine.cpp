@@ -39,6 +39,14 @@ Tree Apply(Tree tree, const fs::path& changes, const std::vector<std::string>& d
   return tree;
 }
 
+// A list file of the card's, read once.
+const std::vector<std::string>& ListOf(const CardFiles& card, const char* file) {
+  static std::map<fs::path, std::vector<std::string>> lists;
+  auto [at, added] = lists.try_emplace(card.changes / file);
+  if (added) at->second = ReadList(at->first);
+  return at->second;
+}
+
 CardTexts TextsOf(const Tree& tree) {
   return {tree.at(std::string(kSystemIni)), tree.at(std::string(kConfigSys)),
           tree.at(std::string(kAutoexecBat)), tree.at(std::string(kRegistry))};
@@ -47,28 +55,22 @@ CardTexts TextsOf(const Tree& tree) {
 }  // namespace
 
 const CardFiles& ExampleCard() {
-  static const CardFiles card{"Example", CPUNINST_EXAMPLE_MACHINE, CPUNINST_CARD_DATA};
+  static const CardFiles card{CPUNINST_EXAMPLE_MACHINE, CPUNINST_CARD_DATA};
   return card;
 }
 
 const CardFiles& WineCard() {
-  static const CardFiles card{"Wine", fs::path(CPUNINST_CARD_DATA) / "wine" / "installed",
+  static const CardFiles card{fs::path(CPUNINST_CARD_DATA) / "wine" / "installed",
                               fs::path(CPUNINST_CARD_DATA) / "wine"};
   return card;
 }
 
 const std::vector<std::string>& DeletedAtOnce(const CardFiles& card) {
-  static std::map<std::string, std::vector<std::string>> lists;
-  auto [at, added] = lists.try_emplace(card.name);
-  if (added) at->second = ReadList(card.changes / "uninstalled.deleted");
-  return at->second;
+  return ListOf(card, "uninstalled.deleted");
 }
 
 const std::vector<std::string>& DeletedAtRestart(const CardFiles& card) {
-  static std::map<std::string, std::vector<std::string>> lists;
-  auto [at, added] = lists.try_emplace(card.name);
-  if (added) at->second = ReadList(card.changes / "restarted.deleted");
-  return at->second;
+  return ListOf(card, "restarted.deleted");
 }
 
 Tree InstalledTree(const CardFiles& card) { return MachineTree(card.installed); }

@@ -31,7 +31,6 @@ inline constexpr std::string_view kRegistry = "registry.reg";
 // files it rewrites or writes; uninstalled.deleted and restarted.deleted:
 // the files it deletes at once and at the restart, one a line).
 struct CardFiles {
-  const char* name;
   std::filesystem::path installed;
   std::filesystem::path changes;
 };
