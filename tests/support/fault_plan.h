@@ -27,7 +27,7 @@ struct FaultPlan {
   // False: the system has no one-step replace (Windows 95); kReplace then
   // always fails and is not counted as a call.
   bool oneStep = true;
-  // Called instead of failing, for plans that end the process there.
+  // Called where a call is about to fail: a plan that ends the process there.
   void (*onFault)() = nullptr;
 
   int seen = 0;  // calls counted against failAt
