@@ -2,6 +2,7 @@
 // and the machines it lets through.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <string>

@@ -4,19 +4,16 @@
 #ifndef CPUNINST_TESTS_PLATFORM_MACHINE_FIXTURE_H
 #define CPUNINST_TESTS_PLATFORM_MACHINE_FIXTURE_H
 
-#include <cstdlib>
 #include <filesystem>
 
 #include "folder_fixture.h"
 
 class MachineTest : public test_support::FolderTest {
  protected:
-  MachineTest() : FolderTest("machine") {}
-  void SetUp() override {
-    std::filesystem::create_directories(Root() / "c");
-    ::setenv("WIN95_MACHINE", Root().c_str(), 1);
-  }
-  void TearDown() override { ::unsetenv("WIN95_MACHINE"); }
+  MachineTest() : FolderTest("machine") { std::filesystem::create_directories(Root() / "c"); }
+
+ private:
+  test_support::MachineVariable machineVariable_{Root()};
 };
 
 #endif  // CPUNINST_TESTS_PLATFORM_MACHINE_FIXTURE_H

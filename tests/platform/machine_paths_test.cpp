@@ -1,6 +1,7 @@
 // Where drive paths and host paths lie: the machine folder's path rules.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>

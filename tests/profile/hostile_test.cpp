@@ -156,15 +156,10 @@ INSTANTIATE_TEST_SUITE_P(Things, ReadersOfNotAFile, ::testing::ValuesIn(test_sup
 
 class TwinNames : public Hostile, public ::testing::WithParamInterface<EditOperation> {
  protected:
-  void SetUp() override {
-    Hostile::SetUp();
-    ::setenv("WIN95_MACHINE", Root().c_str(), 1);
-    fs::create_directories(Root() / "c");
-  }
-  void TearDown() override {
-    ::unsetenv("WIN95_MACHINE");
-    Hostile::TearDown();
-  }
+  TwinNames() { fs::create_directories(Root() / "c"); }
+
+ private:
+  test_support::MachineVariable machineVariable_{Root()};
 };
 
 TEST_P(TwinNames, NeitherTwinIsReached) {

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <string>
 
@@ -30,11 +29,7 @@ constexpr int kCompleted = 78;
 
 class BootListTest : public testing::Test {
  protected:
-  void SetUp() override {
-    machine_.MakeFolder("c/WINDOWS/SYSTEM");
-    ::setenv("WIN95_MACHINE", machine_.Root().c_str(), 1);
-  }
-  void TearDown() override { ::unsetenv("WIN95_MACHINE"); }
+  void SetUp() override { machine_.MakeFolder("c/WINDOWS/SYSTEM"); }
 
   void Write() { uninstall::WriteBootDeletionList(kWindowsDir, kSystemDir); }
   void Write(test_support::FaultPlan& plan) {
@@ -70,6 +65,7 @@ class BootListTest : public testing::Test {
   }
 
   Machine machine_;
+  test_support::MachineVariable machineVariable_{machine_.Root()};
   const std::string kWholeList = BootList(kWindowsDir, kSystemDir);
 };
 
