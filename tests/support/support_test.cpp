@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -110,6 +111,16 @@ TEST(TempFolder, KeepsBytesWholeAndTellsEntriesApart) {
     fs::permissions(folder.Root() / "d/locked", fs::perms::owner_read | fs::perms::owner_exec);
   }
   EXPECT_FALSE(fs::exists(base));
+}
+
+TEST(MachineVariable, NamesTheFolderForItsScopeOnly) {
+  test_support::TempFolder folder;
+  {
+    test_support::MachineVariable variable(folder.Root());
+    ASSERT_NE(std::getenv("WIN95_MACHINE"), nullptr);
+    EXPECT_EQ(std::getenv("WIN95_MACHINE"), folder.Root().string());
+  }
+  EXPECT_EQ(std::getenv("WIN95_MACHINE"), nullptr);
 }
 
 }  // namespace
