@@ -13,22 +13,22 @@ constexpr std::size_t kMostLineEndRun = 64;
 
 }  // namespace
 
-std::vector<Run> ParseStream(std::string_view spec) {
+std::vector<Run> ParseStream(std::string_view text) {
   std::vector<Run> runs;
   std::size_t total = 0;
-  while (!spec.empty()) {
-    std::size_t mark = spec.find(kRepeat);
+  while (!text.empty()) {
+    std::size_t mark = text.find(kRepeat);
     if (mark != 0) {
-      runs.push_back({spec.substr(0, mark), 0, 0});
-      spec.remove_prefix(std::min(mark, spec.size()));
+      runs.push_back({text.substr(0, mark), 0, 0});
+      text.remove_prefix(std::min(mark, text.size()));
       continue;
     }
-    if (spec.size() < 3) break;
-    std::size_t count = std::min(static_cast<unsigned char>(spec[1]) * kRepeatUnit, kMostStream - total);
-    if (spec[2] == '\n') count = std::min(count, kMostLineEndRun);
-    runs.push_back({{}, spec[2], count});
+    if (text.size() < 3) break;
+    std::size_t count = std::min(static_cast<unsigned char>(text[1]) * kRepeatUnit, kMostStream - total);
+    if (text[2] == '\n') count = std::min(count, kMostLineEndRun);
+    runs.push_back({{}, text[2], count});
     total += count;
-    spec.remove_prefix(3);
+    text.remove_prefix(3);
   }
   return runs;
 }

@@ -23,7 +23,7 @@ struct Run {
 
 // The runs an input spells. The whole stream stays within 1 MiB, and a run
 // of line ends within 64 (each is a call of its own).
-std::vector<Run> ParseStream(std::string_view spec);
+std::vector<Run> ParseStream(std::string_view text);
 
 // The stream the runs spell, counting what was taken from it.
 class RunStream : public std::streambuf {

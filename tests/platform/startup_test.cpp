@@ -13,7 +13,7 @@
 namespace {
 
 using test_support::ChildResult;
-using test_support::ChildSpec;
+using test_support::ChildLaunch;
 using test_support::Input;
 using test_support::Output;
 
@@ -26,32 +26,32 @@ class StartupTest : public MachineTest {
     std::filesystem::create_directories(Root() / "c/WINDOWS");
   }
   // The probe over this machine, doing the actions, with the answers as input.
-  ChildSpec Spec(const std::string& actions, const std::string& input = "") const {
-    ChildSpec spec;
-    spec.program = STARTUP_PROBE;
-    spec.environment["WIN95_MACHINE"] = Root().string();
-    spec.environment["PROBE_ACTIONS"] = actions;
-    spec.input = input;
-    spec.timeLimit = std::chrono::seconds(30);
-    return spec;
+  ChildLaunch Launch(const std::string& actions, const std::string& input = "") const {
+    ChildLaunch launch;
+    launch.program = STARTUP_PROBE;
+    launch.environment["WIN95_MACHINE"] = Root().string();
+    launch.environment["PROBE_ACTIONS"] = actions;
+    launch.input = input;
+    launch.timeLimit = std::chrono::seconds(30);
+    return launch;
   }
-  ChildResult Run(const ChildSpec& spec) const {
-    ChildResult result = test_support::RunChild(spec, Base() / "io");
+  ChildResult Run(const ChildLaunch& launch) const {
+    ChildResult result = test_support::RunChild(launch, Base() / "io");
     EXPECT_FALSE(result.timedOut);
     return result;
   }
   ChildResult Probe(const std::string& actions, const std::string& input = "") const {
-    return Run(Spec(actions, input));
+    return Run(Launch(actions, input));
   }
 };
 
 TEST_F(StartupTest, HelpAndVersionPrintAndExitWithoutAMachine) {
   for (const std::vector<std::string>& arguments :
        {std::vector<std::string>{"--help"}, {"--version", "--help"}, {"--help", "--help"}}) {
-    ChildSpec spec = Spec("write");
-    spec.environment["WIN95_MACHINE"] = std::nullopt;
-    spec.arguments = arguments;
-    ChildResult run = Run(spec);
+    ChildLaunch launch = Launch("write");
+    launch.environment["WIN95_MACHINE"] = std::nullopt;
+    launch.arguments = arguments;
+    ChildResult run = Run(launch);
     EXPECT_EQ(run.exitStatus, 0) << arguments[0];
     for (const char* part : {"Usage: cpuninst", "WIN95_MACHINE", "registry.reg", "machine.ini", "ok, cancel, yes or no",
                              "nothing changed", "Exit status", "64"}) {
@@ -59,9 +59,9 @@ TEST_F(StartupTest, HelpAndVersionPrintAndExitWithoutAMachine) {
     }
     EXPECT_EQ(run.err, "");
   }
-  ChildSpec spec = Spec("write");
-  spec.arguments = {"--version"};
-  ChildResult run = Run(spec);
+  ChildLaunch launch = Launch("write");
+  launch.arguments = {"--version"};
+  ChildResult run = Run(launch);
   EXPECT_EQ(run.exitStatus, 0);
   EXPECT_EQ(run.out, "cpuninst " CPUNINST_VERSION "\n");
   EXPECT_EQ(run.err, "");
@@ -70,10 +70,10 @@ TEST_F(StartupTest, HelpAndVersionPrintAndExitWithoutAMachine) {
 
 TEST_F(StartupTest, HelpThatCannotBeWrittenIsAnError) {
   for (Output output : {Output::kFull, Output::kClosed, Output::kUnreadPipe}) {
-    ChildSpec spec = Spec("");
-    spec.arguments = {"--help"};
-    spec.output = output;
-    ChildResult run = Run(spec);
+    ChildLaunch launch = Launch("");
+    launch.arguments = {"--help"};
+    launch.output = output;
+    ChildResult run = Run(launch);
     EXPECT_EQ(run.exitStatus, 74) << static_cast<int>(output);
     EXPECT_NE(run.err.find("standard output cannot be written"), std::string::npos) << run.err;
   }
@@ -90,9 +90,9 @@ TEST_F(StartupTest, AnyOtherArgumentIsAUsageErrorThatTouchesNothing) {
       {{"--version=2"}, "--version=2"}, {{"a\tb"}, "a?b"},
   };
   for (const Case& c : cases) {
-    ChildSpec spec = Spec("write", "ok\nyes\n");
-    spec.arguments = c.arguments;
-    ChildResult run = Run(spec);
+    ChildLaunch launch = Launch("write", "ok\nyes\n");
+    launch.arguments = c.arguments;
+    ChildResult run = Run(launch);
     EXPECT_EQ(run.exitStatus, 64) << c.named;
     EXPECT_EQ(run.err, "cpuninst: unknown argument '" + c.named + "'\n" + kTryHelp);
     EXPECT_EQ(run.out, "") << c.named;
@@ -104,9 +104,9 @@ TEST_F(StartupTest, RefusesToStartWithoutAMachineFolder) {
   const std::vector<std::optional<std::string>> machines = {std::nullopt, "", (Base() / "nothing").string(),
                                                             Put("plain-file", "x")};
   for (const std::optional<std::string>& machine : machines) {
-    ChildSpec spec = Spec("write 5");
-    spec.environment["WIN95_MACHINE"] = machine;
-    ChildResult run = Run(spec);
+    ChildLaunch launch = Launch("write 5");
+    launch.environment["WIN95_MACHINE"] = machine;
+    ChildResult run = Run(launch);
     EXPECT_EQ(run.exitStatus, 2) << machine.value_or("(unset)");
     EXPECT_EQ(run.err.rfind("cpuninst: WIN95_MACHINE ", 0), 0u) << run.err;
     EXPECT_EQ(run.out, "") << machine.value_or("(unset)");
@@ -139,7 +139,7 @@ TEST_F(StartupTest, AnswersComeFromStandardInputUntilItEnds) {
     EXPECT_NE(run.out.find("First?"), std::string::npos);
     EXPECT_NE(run.out.find("Probe"), std::string::npos);
   }
-  ChildSpec closedInput = Spec("box");
+  ChildLaunch closedInput = Launch("box");
   closedInput.inputKind = Input::kClosed;
   EXPECT_NE(Run(closedInput).out.find("answers 2 7\n"), std::string::npos);
 }
@@ -189,9 +189,9 @@ TEST_F(StartupTest, ARequestedRestartProcessesWininitAfterWinMain) {
 // though standard input says OK, and says so on standard error.
 TEST_F(StartupTest, ABoxThatCannotBeShownIsNotAnswered) {
   for (Output output : {Output::kClosed, Output::kFull, Output::kUnreadPipe}) {
-    ChildSpec spec = Spec("confirm", "ok\n");
-    spec.output = output;
-    ChildResult run = Run(spec);
+    ChildLaunch launch = Launch("confirm", "ok\n");
+    launch.output = output;
+    ChildResult run = Run(launch);
     EXPECT_EQ(run.exitStatus, 0) << static_cast<int>(output);
     EXPECT_FALSE(Exists("c/probe.txt")) << static_cast<int>(output);
     EXPECT_NE(run.err.find("a message box could not be shown"), std::string::npos) << run.err;
@@ -205,18 +205,18 @@ TEST_F(StartupTest, ABoxThatCannotBeShownIsNotAnswered) {
 }
 
 TEST_F(StartupTest, AReaderThatWentAwayNeverEndsTheProgram) {
-  ChildSpec spec = Spec("print write 3");
-  spec.output = Output::kUnreadPipe;
-  ChildResult run = Run(spec);
+  ChildLaunch launch = Launch("print write 3");
+  launch.output = Output::kUnreadPipe;
+  ChildResult run = Run(launch);
   EXPECT_EQ(run.exitStatus, 3);  // not 128 + SIGPIPE
   EXPECT_TRUE(Exists("c/probe.txt"));
   EXPECT_NE(run.err.find("cpuninst: uninstalled; restart to finish\n"), std::string::npos) << run.err;
 }
 
 TEST_F(StartupTest, AClosedStandardOutputIsNeverReusedForAFile) {
-  ChildSpec spec = Spec("hold");
-  spec.output = Output::kClosed;
-  ChildResult run = Run(spec);
+  ChildLaunch launch = Launch("hold");
+  launch.output = Output::kClosed;
+  ChildResult run = Run(launch);
   EXPECT_EQ(run.exitStatus, 0);
   // Had the file taken descriptor 1, the program's output would be in it.
   EXPECT_EQ(Get(Root() / "c/probe.txt"), "data");

@@ -41,13 +41,13 @@ class ProfctlHostile : public test_support::FolderTest {
   fs::path Outside() const { return Base() / "outside" / "victim.ini"; }
 
   test_support::ChildResult Run(const std::vector<std::string>& args, const std::string& machine = {}) const {
-    test_support::ChildSpec spec;
-    spec.program = PROFCTL_PATH;
-    spec.arguments = args;
-    spec.environment[kMachineVariable] = machine.empty() ? std::nullopt : std::optional<std::string>(machine);
-    spec.workingDirectory = Root();
-    spec.timeLimit = kDeadline;
-    test_support::ChildResult result = test_support::RunChild(spec, Base() / "io");
+    test_support::ChildLaunch launch;
+    launch.program = PROFCTL_PATH;
+    launch.arguments = args;
+    launch.environment[kMachineVariable] = machine.empty() ? std::nullopt : std::optional<std::string>(machine);
+    launch.workingDirectory = Root();
+    launch.timeLimit = kDeadline;
+    test_support::ChildResult result = test_support::RunChild(launch, Base() / "io");
     EXPECT_FALSE(result.timedOut) << "profctl hung";
     return result;
   }

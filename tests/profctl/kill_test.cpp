@@ -57,7 +57,7 @@ TEST(KillNine, TheFileIsTheOldOrTheNewBytesAtEveryKill) {
     ::fsync(fd);
     ::close(fd);
   };
-  test_support::ChildSpec run;
+  test_support::ChildLaunch run;
   run.program = PROFCTL_PATH;
   run.arguments = {"delete-key", "big.ini", "wave"};
   run.workingDirectory = dir;

@@ -49,15 +49,15 @@ class ProfctlTest : public test_support::FolderTest {
   // the kit or to /dev/full. An unprivileged run drops root first.
   Result Run(const Args& args, const std::string& machine = {}, bool fullOutput = false,
              bool unprivileged = false) const {
-    test_support::ChildSpec spec;
-    spec.program = PROFCTL_PATH;
-    spec.arguments = args;
-    spec.environment[std::string(kMachineVariable)] =
+    test_support::ChildLaunch launch;
+    launch.program = PROFCTL_PATH;
+    launch.arguments = args;
+    launch.environment[std::string(kMachineVariable)] =
         machine.empty() ? std::nullopt : std::optional<std::string>(machine);
-    spec.output = fullOutput ? test_support::Output::kFull : test_support::Output::kCaptured;
-    spec.workingDirectory = Root();
-    spec.unprivileged = unprivileged;
-    Result result = test_support::RunChild(spec, Base() / "io");
+    launch.output = fullOutput ? test_support::Output::kFull : test_support::Output::kCaptured;
+    launch.workingDirectory = Root();
+    launch.unprivileged = unprivileged;
+    Result result = test_support::RunChild(launch, Base() / "io");
     if (result.exitStatus == kCannotRun || result.exitStatus == kCannotStart) {
       ADD_FAILURE() << "cannot run " << PROFCTL_PATH;
     }

@@ -59,21 +59,21 @@ void Place(int from, int to) {
 
 }  // namespace
 
-ChildResult RunChild(const ChildSpec& spec, const fs::path& io) {
+ChildResult RunChild(const ChildLaunch& launch, const fs::path& io) {
   fs::create_directories(io);
   const fs::path in = io / "stdin", out = io / "stdout", err = io / "stderr";
-  fs::path inputPath = spec.inputKind == Input::kFile ? spec.inputFile : in;
-  if (spec.inputKind == Input::kBytes) std::ofstream(in, std::ios::binary | std::ios::trunc) << spec.input;
+  fs::path inputPath = launch.inputKind == Input::kFile ? launch.inputFile : in;
+  if (launch.inputKind == Input::kBytes) std::ofstream(in, std::ios::binary | std::ios::trunc) << launch.input;
 
   // Absolute, so that a working directory of the child's own cannot change it.
-  std::vector<std::string> argvTexts = {fs::absolute(spec.program).string()};
-  argvTexts.insert(argvTexts.end(), spec.arguments.begin(), spec.arguments.end());
-  std::vector<std::string> envTexts = Environment(spec.environment);
+  std::vector<std::string> argvTexts = {fs::absolute(launch.program).string()};
+  argvTexts.insert(argvTexts.end(), launch.arguments.begin(), launch.arguments.end());
+  std::vector<std::string> envTexts = Environment(launch.environment);
   std::vector<char*> argv = Pointers(argvTexts);
   std::vector<char*> envp = Pointers(envTexts);
 
   int unread[2] = {-1, -1};
-  if (spec.output == Output::kUnreadPipe) {
+  if (launch.output == Output::kUnreadPipe) {
     if (::pipe(unread) != 0) throw std::runtime_error("pipe failed");
     ::close(unread[0]);
   }
@@ -84,19 +84,19 @@ ChildResult RunChild(const ChildSpec& spec, const fs::path& io) {
     ::signal(SIGPIPE, SIG_DFL);
     int errFd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     Place(errFd, 2);
-    switch (spec.output) {
+    switch (launch.output) {
       case Output::kCaptured: Place(::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1); break;
       case Output::kClosed: ::close(1); break;
       case Output::kFull: Place(::open("/dev/full", O_WRONLY), 1); break;
       case Output::kUnreadPipe: Place(unread[1], 1); break;
     }
-    if (spec.inputKind == Input::kClosed) {
+    if (launch.inputKind == Input::kClosed) {
       ::close(0);
     } else {
       Place(::open(inputPath.c_str(), O_RDONLY), 0);
     }
-    if (!spec.workingDirectory.empty() && ::chdir(spec.workingDirectory.c_str()) != 0) _exit(126);
-    if (spec.unprivileged && ::geteuid() == 0 &&
+    if (!launch.workingDirectory.empty() && ::chdir(launch.workingDirectory.c_str()) != 0) _exit(126);
+    if (launch.unprivileged && ::geteuid() == 0 &&
         (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
       _exit(126);
     }
@@ -106,7 +106,7 @@ ChildResult RunChild(const ChildSpec& spec, const fs::path& io) {
   if (unread[1] >= 0) ::close(unread[1]);
 
   ChildResult result;
-  auto deadline = std::chrono::steady_clock::now() + spec.timeLimit;
+  auto deadline = std::chrono::steady_clock::now() + launch.timeLimit;
   int status = 0;
   rusage usage{};
   while (true) {
@@ -121,7 +121,7 @@ ChildResult RunChild(const ChildSpec& spec, const fs::path& io) {
   }
   result.exitStatus = StatusOf(status);
   result.peakKilobytes = usage.ru_maxrss;
-  if (spec.output == Output::kCaptured) result.out = ReadBytes(out);
+  if (launch.output == Output::kCaptured) result.out = ReadBytes(out);
   result.err = ReadBytes(err);
   return result;
 }

@@ -15,8 +15,8 @@
 namespace test_support {
 
 enum class Input {
-  kBytes,   // the bytes of ChildSpec::input
-  kFile,    // the file ChildSpec::inputFile
+  kBytes,   // the bytes of ChildLaunch::input
+  kFile,    // the file ChildLaunch::inputFile
   kClosed,  // descriptor 0 closed
 };
 
@@ -27,7 +27,7 @@ enum class Output {
   kUnreadPipe,  // a pipe whose reading end is already closed
 };
 
-struct ChildSpec {
+struct ChildLaunch {
   std::string program;
   std::vector<std::string> arguments;
   // Variables set (a value) or removed (nullopt) in the inherited environment.
@@ -51,7 +51,7 @@ struct ChildResult {
 };
 
 // Runs the program; stdout and stderr are kept in files below `io`.
-ChildResult RunChild(const ChildSpec& spec, const std::filesystem::path& io);
+ChildResult RunChild(const ChildLaunch& launch, const std::filesystem::path& io);
 
 // Runs body in a forked copy of this process, which ends with the status
 // body returns (or dies where body makes it); the status as RunChild gives

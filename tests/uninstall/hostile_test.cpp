@@ -19,7 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using test_support::ChildResult;
-using test_support::ChildSpec;
+using test_support::ChildLaunch;
 using test_support::Hostile;
 using test_support::Output;
 
@@ -53,18 +53,18 @@ class HostileMachine : public ::testing::Test {
   void WriteOutside(const std::string& relative, const std::string& bytes) {
     machine_.Put(machine_.Outside() / relative, bytes);
   }
-  ChildResult Run(ChildSpec spec) const {
-    spec.timeLimit = std::chrono::seconds(60);
+  ChildResult Run(ChildLaunch launch) const {
+    launch.timeLimit = std::chrono::seconds(60);
     // A relative directory would start here, beside the machine: inside Outside().
-    spec.workingDirectory = machine_.Outside() / "a/b";
-    ChildResult result = machine_.RunWith(std::move(spec));
+    launch.workingDirectory = machine_.Outside() / "a/b";
+    ChildResult result = machine_.RunWith(std::move(launch));
     EXPECT_FALSE(result.timedOut);
     return result;
   }
   ChildResult Run(std::string_view answers) const {
-    ChildSpec spec;
-    spec.input = answers;
-    return Run(std::move(spec));
+    ChildLaunch launch;
+    launch.input = answers;
+    return Run(std::move(launch));
   }
 
   Machine machine_;
@@ -165,9 +165,9 @@ TEST_F(HostileMachine, WhateverStandsAtTheRegistryScratchNameIsNeverWrittenThrou
     InstallCard(machine);
     machine.Put(machine.Outside() / "victim.reg", "outside");
     if (!test_support::PlaceHostile(machine.Root() / "registry.$$$", kind, machine.Outside() / "victim.reg")) continue;
-    ChildSpec spec;
-    spec.input = kOkThenNo;
-    ChildResult run = machine.RunWith(spec);
+    ChildLaunch launch;
+    launch.input = kOkThenNo;
+    ChildResult run = machine.RunWith(launch);
     std::string name(test_support::HostileName(kind));
     EXPECT_FALSE(run.timedOut) << name;
     EXPECT_EQ(machine.Read("registry.reg"), UninstalledTexts().registry) << name;
@@ -189,10 +189,10 @@ TEST_F(HostileMachine, AFolderAtTheRegistryScratchNameLeavesTheRegistryWhole) {
 TEST_F(HostileMachine, WithStandardOutputGoneNothingIsTouched) {
   for (Output output : {Output::kClosed, Output::kFull, Output::kUnreadPipe}) {
     Tree before = machine_.Snapshot();
-    ChildSpec spec;
-    spec.input = kOkThenYes;
-    spec.output = output;
-    ChildResult run = Run(std::move(spec));
+    ChildLaunch launch;
+    launch.input = kOkThenYes;
+    launch.output = output;
+    ChildResult run = Run(std::move(launch));
     EXPECT_EQ(run.exitStatus, 0) << static_cast<int>(output);
     EXPECT_EQ(machine_.Snapshot(), before) << static_cast<int>(output);
     EXPECT_NE(run.err.find("a message box could not be shown"), std::string::npos) << run.err;
@@ -215,10 +215,10 @@ TEST_F(HostileMachine, AHundredMegabyteAnswerLineIsNoAnswer) {
     ASSERT_EQ(::pwrite(fd, c.after.data(), c.after.size(), kLength), static_cast<ssize_t>(c.after.size()));
     ASSERT_EQ(::ftruncate(fd, kLength + static_cast<off_t>(c.after.size())), 0);
     ::close(fd);
-    ChildSpec spec;
-    spec.inputKind = test_support::Input::kFile;
-    spec.inputFile = input;
-    ChildResult run = machine.RunWith(std::move(spec));
+    ChildLaunch launch;
+    launch.inputKind = test_support::Input::kFile;
+    launch.inputFile = input;
+    ChildResult run = machine.RunWith(std::move(launch));
     EXPECT_FALSE(run.timedOut);
     EXPECT_EQ(run.exitStatus, 0);
     EXPECT_EQ(machine.Read(std::string(kSystemIni)) == UninstalledTexts().systemIni, c.uninstalls);

@@ -15,12 +15,12 @@ constexpr std::string_view kMachineVariable = "WIN95_MACHINE";
 
 // Runs cpuninst with the machine variable set to `machine` (or removed).
 test_support::ChildResult Spawn(const fs::path& io, const std::optional<fs::path>& machine, std::string_view answers) {
-  test_support::ChildSpec spec;
-  spec.program = CPUNINST_PATH;
-  spec.environment[std::string(kMachineVariable)] =
+  test_support::ChildLaunch launch;
+  launch.program = CPUNINST_PATH;
+  launch.environment[std::string(kMachineVariable)] =
       machine ? std::optional<std::string>(machine->string()) : std::nullopt;
-  spec.input = answers;
-  test_support::ChildResult child = test_support::RunChild(spec, io);
+  launch.input = answers;
+  test_support::ChildResult child = test_support::RunChild(launch, io);
   if (child.timedOut) throw std::runtime_error("cpuninst did not end");
   return child;
 }
@@ -52,10 +52,10 @@ test_support::ChildResult Machine::Run(std::string_view answers) const {
   return Spawn(Base() / "io", Root(), answers);
 }
 
-test_support::ChildResult Machine::RunWith(test_support::ChildSpec spec) const {
-  spec.program = CPUNINST_PATH;
-  spec.environment.emplace(std::string(kMachineVariable), Root().string());
-  return test_support::RunChild(spec, Base() / "io");
+test_support::ChildResult Machine::RunWith(test_support::ChildLaunch launch) const {
+  launch.program = CPUNINST_PATH;
+  launch.environment.emplace(std::string(kMachineVariable), Root().string());
+  return test_support::RunChild(launch, Base() / "io");
 }
 
 test_support::ChildResult RunWithoutMachine(std::string_view answers) {

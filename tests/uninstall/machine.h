@@ -38,7 +38,7 @@ class Machine : public test_support::TempFolder {
   test_support::ChildResult Run(std::string_view answers) const;
   // The same with the child's streams, environment and time limit as asked
   // (WIN95_MACHINE unless the request sets or removes it).
-  test_support::ChildResult RunWith(test_support::ChildSpec spec) const;
+  test_support::ChildResult RunWith(test_support::ChildLaunch launch) const;
 };
 
 // Every entry below a root, as Machine::Snapshot gives it.

@@ -13,7 +13,7 @@ namespace {
 constexpr int kTraceCode = 0x100;
 constexpr int kVersionCode = 0x101;
 
-struct OptionSpec {
+struct OptionForm {
   OptionBit bit;
   int code;                    // the short option's letter, or one of the codes above
   const char* longName;        // without "--"; null: no long form
@@ -21,40 +21,40 @@ struct OptionSpec {
   bool numeric;
 };
 
-constexpr std::array kOptionSpecs{
-    OptionSpec{kSectionOption, 's', "section", "SECTION", false},
-    OptionSpec{kWalkOptionsOption, 'o', nullptr, "OPTIONS", true},
-    OptionSpec{kPositionOption, 'p', nullptr, "POSITION", true},
-    OptionSpec{kTraceOption, kTraceCode, "trace", "", false},
-    OptionSpec{kQuietOption, 'q', "quiet", "", false},
-    OptionSpec{kHelpOption, 'h', "help", "", false},
-    OptionSpec{kVersionOption, kVersionCode, "version", "", false},
+constexpr std::array kOptionForms{
+    OptionForm{kSectionOption, 's', "section", "SECTION", false},
+    OptionForm{kWalkOptionsOption, 'o', nullptr, "OPTIONS", true},
+    OptionForm{kPositionOption, 'p', nullptr, "POSITION", true},
+    OptionForm{kTraceOption, kTraceCode, "trace", "", false},
+    OptionForm{kQuietOption, 'q', "quiet", "", false},
+    OptionForm{kHelpOption, 'h', "help", "", false},
+    OptionForm{kVersionOption, kVersionCode, "version", "", false},
 };
 
-constexpr bool HasShortForm(const OptionSpec& spec) { return spec.code < kTraceCode; }
+constexpr bool HasShortForm(const OptionForm& form) { return form.code < kTraceCode; }
 
 // '+': the options end at the first operand, nothing is reordered (glibc
 // would otherwise permute); ':': a missing value is told from an unknown option.
 constexpr auto kShortOptions = [] {
-  std::array<char, 3 + 2 * kOptionSpecs.size()> text{};
+  std::array<char, 3 + 2 * kOptionForms.size()> text{};
   std::size_t length = 0;
   text[length++] = '+';
   text[length++] = ':';
-  for (const OptionSpec& spec : kOptionSpecs) {
-    if (!HasShortForm(spec)) continue;
-    text[length++] = static_cast<char>(spec.code);
-    if (!spec.valueName.empty()) text[length++] = ':';
+  for (const OptionForm& form : kOptionForms) {
+    if (!HasShortForm(form)) continue;
+    text[length++] = static_cast<char>(form.code);
+    if (!form.valueName.empty()) text[length++] = ':';
   }
   return text;
 }();
 
 constexpr auto kLongOptions = [] {
-  std::array<option, kOptionSpecs.size() + 1> table{};  // ends with an empty entry
+  std::array<option, kOptionForms.size() + 1> table{};  // ends with an empty entry
   std::size_t length = 0;
-  for (const OptionSpec& spec : kOptionSpecs) {
-    if (spec.longName == nullptr) continue;
-    table[length++] = option{spec.longName, spec.valueName.empty() ? no_argument : required_argument,
-                             nullptr, spec.code};
+  for (const OptionForm& form : kOptionForms) {
+    if (form.longName == nullptr) continue;
+    table[length++] = option{form.longName, form.valueName.empty() ? no_argument : required_argument,
+                             nullptr, form.code};
   }
   return table;
 }();
@@ -62,17 +62,17 @@ constexpr auto kLongOptions = [] {
 constexpr std::uint64_t kUnsignedLimit = 0xFFFFFFFFu;
 constexpr std::uint64_t kNegativeLimit = 0x80000000u;
 
-const OptionSpec* FindOption(int code) {
-  for (const OptionSpec& spec : kOptionSpecs) {
-    if (spec.code == code) return &spec;
+const OptionForm* FindOption(int code) {
+  for (const OptionForm& form : kOptionForms) {
+    if (form.code == code) return &form;
   }
   return nullptr;
 }
 
 // The option as the user would write it: the long form when that was used.
-std::string Typed(const OptionSpec& spec, bool asLong) {
-  if (asLong || !HasShortForm(spec)) return "--" + std::string(spec.longName);
-  return {'-', static_cast<char>(spec.code)};
+std::string Typed(const OptionForm& form, bool asLong) {
+  if (asLong || !HasShortForm(form)) return "--" + std::string(form.longName);
+  return {'-', static_cast<char>(form.code)};
 }
 
 constexpr int kNotADigit = 16;  // above every base in use
@@ -99,26 +99,26 @@ std::string OptionError(std::span<char* const> args) {
   std::string_view last = optind > 0 && static_cast<std::size_t>(optind) <= args.size()
                               ? std::string_view(args[optind - 1])
                               : std::string_view();
-  const OptionSpec* spec = FindOption(optopt);
-  if (spec == nullptr) {
+  const OptionForm* form = FindOption(optopt);
+  if (form == nullptr) {
     if (optopt == 0) return "unknown option '" + std::string(last.substr(0, last.find('='))) + "'";
     return "unknown option '" + std::string{'-', static_cast<char>(optopt)} + "'";
   }
   // Only a long form can be handed a value (--trace=x).
-  if (spec->valueName.empty()) return "option '" + Typed(*spec, true) + "' takes no value";
-  return "option '" + Typed(*spec, last.starts_with("--")) + "' needs " +
-         std::string(spec->valueName);
+  if (form->valueName.empty()) return "option '" + Typed(*form, true) + "' takes no value";
+  return "option '" + Typed(*form, last.starts_with("--")) + "' needs " +
+         std::string(form->valueName);
 }
 
-ParseResult StoreOption(const OptionSpec& spec, const std::string& typed, const char* value,
+ParseResult StoreOption(const OptionForm& form, const std::string& typed, const char* value,
                         Arguments& out) {
   std::uint32_t number = 0;
-  if (spec.numeric) {
+  if (form.numeric) {
     std::optional<std::uint32_t> parsed = ParseNumber(value);
-    if (!parsed) return Refuse(NotANumber(typed + " " + std::string(spec.valueName), value));
+    if (!parsed) return Refuse(NotANumber(typed + " " + std::string(form.valueName), value));
     number = *parsed;
   }
-  switch (spec.bit) {
+  switch (form.bit) {
     case kSectionOption: out.section = value; break;
     case kWalkOptionsOption: out.walkOptions = number; break;
     case kPositionOption: out.position = number; break;
@@ -188,20 +188,20 @@ ParseResult ParseArguments(const Shape& shape, std::span<char* const> args, Argu
     int code = getopt_long(static_cast<int>(args.size()), args.data(), kShortOptions.data(),
                            kLongOptions.data(), &longIndex);
     if (code == -1) break;
-    const OptionSpec* spec = code == '?' || code == ':' ? nullptr : FindOption(code);
-    if (spec == nullptr) return Refuse(OptionError(args));
-    if (spec->bit == kHelpOption) return {ParseStatus::kHelp, {}};
-    if (spec->bit == kVersionOption) return {ParseStatus::kVersion, {}};
-    std::string typed = Typed(*spec, longIndex >= 0);
-    if (((shape.options | kCommonOptions) & spec->bit) == 0) {
+    const OptionForm* form = code == '?' || code == ':' ? nullptr : FindOption(code);
+    if (form == nullptr) return Refuse(OptionError(args));
+    if (form->bit == kHelpOption) return {ParseStatus::kHelp, {}};
+    if (form->bit == kVersionOption) return {ParseStatus::kVersion, {}};
+    std::string typed = Typed(*form, longIndex >= 0);
+    if (((shape.options | kCommonOptions) & form->bit) == 0) {
       return Refuse("option '" + typed + "' does not apply here");
     }
     // A flag may be repeated; a second value would silently win.
-    if (!spec->valueName.empty() && (seen & spec->bit) != 0) {
+    if (!form->valueName.empty() && (seen & form->bit) != 0) {
       return Refuse("option '" + typed + "' given twice");
     }
-    seen |= spec->bit;
-    ParseResult stored = StoreOption(*spec, typed, optarg, out);
+    seen |= form->bit;
+    ParseResult stored = StoreOption(*form, typed, optarg, out);
     if (stored.status != ParseStatus::kOk) return stored;
   }
   if (shape.sectionRequired && out.section == nullptr) return Refuse("missing -s SECTION");
@@ -214,11 +214,11 @@ std::string Synopsis(const Shape& shape) {
     if (!synopsis.empty()) synopsis += ' ';
     synopsis += part;
   };
-  for (const OptionSpec& spec : kOptionSpecs) {
-    if ((shape.options & spec.bit) == 0) continue;
-    std::string form = Typed(spec, false);
-    if (!spec.valueName.empty()) (form += ' ') += spec.valueName;
-    bool required = spec.bit == kSectionOption && shape.sectionRequired;
+  for (const OptionForm& option : kOptionForms) {
+    if ((shape.options & option.bit) == 0) continue;
+    std::string form = Typed(option, false);
+    if (!option.valueName.empty()) (form += ' ') += option.valueName;
+    bool required = option.bit == kSectionOption && shape.sectionRequired;
     append(required ? form : "[" + form + "]");
   }
   for (const Operand& operand : shape.operands) {
