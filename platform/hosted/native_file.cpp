@@ -14,14 +14,14 @@
 namespace platform {
 namespace {
 
-constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
+using hosted::HasWriteBit;
+
 constexpr mode_t kNewFileMode = 0666;  // narrowed by the umask
 
-// A file without any write bit is read-only, as on a FAT disk; this holds
-// for root too, who could otherwise write it.
+// Read-only (no write bit) as what the name leads to.
 bool IsReadOnly(const std::string& hostPath) {
   struct stat info {};
-  return ::stat(hostPath.c_str(), &info) == 0 && (info.st_mode & kWriteBits) == 0;
+  return ::stat(hostPath.c_str(), &info) == 0 && !HasWriteBit(info.st_mode);
 }
 
 // The host path of a file that may be deleted: a file (on a host path also a
@@ -33,7 +33,7 @@ std::string RemovableHostPath(const char* path) {
   if (::lstat(hostPath.c_str(), &info) != 0) return {};
   bool linkOnHostPath = S_ISLNK(info.st_mode) && !hosted::IsDrivePath(path);
   if (!S_ISREG(info.st_mode) && !linkOnHostPath) return {};
-  if (IsReadOnly(hostPath)) return {};
+  if (linkOnHostPath ? IsReadOnly(hostPath) : !HasWriteBit(info.st_mode)) return {};
   return hostPath;
 }
 
@@ -44,7 +44,7 @@ bool ClearName(const std::string& hostPath) {
   struct stat info {};
   if (::lstat(hostPath.c_str(), &info) != 0) return errno == ENOENT;
   if (S_ISDIR(info.st_mode)) return false;
-  if (!S_ISLNK(info.st_mode) && (info.st_mode & kWriteBits) == 0) return false;
+  if (!S_ISLNK(info.st_mode) && !HasWriteBit(info.st_mode)) return false;
   return ::unlink(hostPath.c_str()) == 0 || errno == ENOENT;
 }
 
@@ -56,17 +56,10 @@ bool NativeFile::Open(const char* path, Mode mode, const NativeFile* like) {
   if (mode == Mode::kRead) {
     if (!hosted::ResolvePath(path, hosted::PathUse::kExisting, hostPath)) return false;
     // Drive paths were resolved without links; a link put there since is not
-    // followed. O_NONBLOCK keeps a FIFO from blocking the open; it changes
-    // nothing for a regular file, so it stays.
-    int flags = O_RDONLY | O_NONBLOCK | (hosted::IsDrivePath(path) ? O_NOFOLLOW : 0);
-    int fd = hosted::OpenRetrying(hostPath.c_str(), flags);
-    if (fd < 0) return false;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-      ::close(fd);
-      return false;
-    }
-    handle_ = fd;
+    // followed.
+    hosted::OpenedFile opened = hosted::OpenRegular(hostPath.c_str(), !hosted::IsDrivePath(path));
+    if (opened.found != hosted::Found::kRegular) return false;
+    handle_ = opened.fd;
     return true;
   }
 
@@ -78,13 +71,13 @@ bool NativeFile::Open(const char* path, Mode mode, const NativeFile* like) {
   // Created with no more permission than the model's, so nothing the old
   // file kept private is ever readable through the new one.
   mode_t createMode = copyModel ? (model.st_mode & 0777) : kNewFileMode;
-  int fd = hosted::OpenRetrying(hostPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, createMode);
+  int fd = hosted::CreateNewRetrying(hostPath.c_str(), createMode);
   if (fd < 0) return false;
   if (copyModel) {
     // A read-only file is never replaced, so a copy of it stays writable, as
     // a new file on Windows is.
     mode_t bits = model.st_mode & 07777;
-    if ((bits & kWriteBits) == 0) bits |= S_IWUSR;
+    if (!HasWriteBit(bits)) bits |= S_IWUSR;
     // Either may be refused (another owner, a file system without them); the
     // file then has at most the model's bits.
     [[maybe_unused]] bool owned = ::fchown(fd, model.st_uid, model.st_gid) == 0;

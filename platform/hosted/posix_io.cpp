@@ -14,6 +14,32 @@ int OpenRetrying(const char* path, int flags, mode_t mode) {
   return fd;
 }
 
+OpenedFile OpenRegular(const char* path, bool followLinks) {
+  OpenedFile opened;
+  Descriptor file(OpenRetrying(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | (followLinks ? 0 : O_NOFOLLOW)));
+  if (file.Get() < 0) {
+    // ELOOP: a symbolic link not followed; ENXIO: a socket or a device
+    // without its driver.
+    if (errno == ENOENT || errno == ENOTDIR) opened.found = Found::kMissing;
+    else if (errno == ELOOP || errno == ENXIO) opened.found = Found::kNotRegular;
+    return opened;
+  }
+  struct stat info {};
+  if (::fstat(file.Get(), &info) != 0) return opened;
+  if (!S_ISREG(info.st_mode)) {
+    opened.found = Found::kNotRegular;
+    return opened;
+  }
+  opened.found = Found::kRegular;
+  opened.size = info.st_size;
+  opened.fd = file.Release();
+  return opened;
+}
+
+int CreateNewRetrying(const char* path, mode_t mode) {
+  return OpenRetrying(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, mode);
+}
+
 ssize_t ReadRetrying(int fd, void* data, std::size_t size) {
   ssize_t got;
   do {

@@ -4,13 +4,36 @@
 #define CPUNINST_PLATFORM_HOSTED_POSIX_IO_H
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 namespace platform::hosted {
 
 // open(2) with O_CLOEXEC added, tried again when a signal interrupts it.
 int OpenRetrying(const char* path, int flags, mode_t mode = 0);
+
+// A file without any write bit is read-only, as on a FAT disk; this holds
+// for root too, who could otherwise write it.
+inline constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
+constexpr bool HasWriteBit(mode_t mode) { return (mode & kWriteBits) != 0; }
+
+// What opening a file to read found.
+enum class Found { kRegular, kMissing, kNotRegular, kFailed };
+struct OpenedFile {
+  int fd = -1;  // open only when found is kRegular
+  Found found = Found::kFailed;
+  std::int64_t size = 0;
+};
+
+// Opens a regular file for reading. A FIFO or device is never waited on nor
+// made the controlling terminal, and is refused like a folder or socket;
+// without followLinks a symbolic link is refused too.
+OpenedFile OpenRegular(const char* path, bool followLinks);
+
+// Creates a new file, never through a link or over what exists.
+int CreateNewRetrying(const char* path, mode_t mode);
 
 // read(2) tried again when a signal interrupts it: bytes read, 0 at the end,
 // -1 on an error.
@@ -33,6 +56,12 @@ class Descriptor {
   Descriptor(const Descriptor&) = delete;
   Descriptor& operator=(const Descriptor&) = delete;
   int Get() const { return fd_; }
+  // Gives the descriptor up without closing it.
+  int Release() {
+    int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
   // False when the system reports an error while closing.
   bool Close();
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/hosted/machine/paths.h"
+#include "platform/hosted/posix_io.h"
 #include "tools/profctl/file_facts.h"
 
 namespace profctl {
@@ -43,7 +44,7 @@ FileFacts LookAt(const char* path) {
   }
   facts.presence = Presence::kRegular;
   facts.readable = ::access(hostPath.c_str(), R_OK) == 0;
-  facts.readOnly = (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+  facts.readOnly = !platform::hosted::HasWriteBit(info.st_mode);
   return facts;
 }
 

@@ -1,7 +1,6 @@
 #include "platform/hosted/machine/whole_file.h"
 
 #include <array>
-#include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -14,8 +13,6 @@
 namespace platform::hosted {
 namespace {
 
-bool HasWriteBit(mode_t mode) { return (mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0; }
-
 // Whatever stands at the scratch name goes as a name: a stale file, a link
 // (never written through) or a FIFO (never opened). A folder there stays and
 // fails the creation below.
@@ -27,7 +24,7 @@ void ClearScratchName(const std::string& scratchPath) {
 bool WriteScratch(const std::string& scratchPath, mode_t mode, std::string_view bytes) {
   if (ShouldFail(FileOp::kOpen, scratchPath.c_str())) return false;
   ClearScratchName(scratchPath);
-  Descriptor scratch(OpenRetrying(scratchPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600));
+  Descriptor scratch(CreateNewRetrying(scratchPath.c_str(), 0600));
   if (scratch.Get() < 0) return false;
   if (ShouldFail(FileOp::kWrite, scratchPath.c_str())) return false;
   if (!WriteAll(scratch.Get(), bytes.data(), bytes.size())) return false;
@@ -43,16 +40,15 @@ ReadResult ReadHostFile(const std::string& path, std::string& bytes, std::size_t
   bytes.clear();
   // Not following a link keeps a copied tree from pointing a record outside;
   // not blocking lets a FIFO be seen for what it is instead of waiting on it.
-  Descriptor file(OpenRetrying(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
-  if (file.Get() < 0) {
-    if (errno == ENOENT || errno == ENOTDIR) return ReadResult::kMissing;
-    // ELOOP: a symbolic link; ENXIO: a socket or a device without its driver.
-    return errno == ELOOP || errno == ENXIO ? ReadResult::kNotRegular : ReadResult::kError;
+  OpenedFile opened = OpenRegular(path.c_str(), false);
+  switch (opened.found) {
+    case Found::kRegular: break;
+    case Found::kMissing: return ReadResult::kMissing;
+    case Found::kNotRegular: return ReadResult::kNotRegular;
+    case Found::kFailed: return ReadResult::kError;
   }
-  struct stat info {};
-  if (::fstat(file.Get(), &info) != 0) return ReadResult::kError;
-  if (!S_ISREG(info.st_mode)) return ReadResult::kNotRegular;
-  if (static_cast<std::size_t>(info.st_size) > maxBytes) return ReadResult::kTooLarge;
+  Descriptor file(opened.fd);
+  if (static_cast<std::uint64_t>(opened.size) > maxBytes) return ReadResult::kTooLarge;
   std::array<char, 64 * 1024> buffer{};
   while (true) {
     ssize_t got = ReadRetrying(file.Get(), buffer.data(), buffer.size());
