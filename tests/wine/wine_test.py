@@ -6,6 +6,10 @@
     wine_test.py [paths] cleanup         remove the run's prefixes
     wine_test.py [paths] binaries        check how the two programs are linked
 
+The programs under test are the i686 build (--win32) under 32-bit Wine where
+this machine runs 32-bit programs, else the x86_64 build of the same sources
+(--win64) under wine64 (wine_mode.py). `binaries` always checks the i686 build.
+
 Exit status 0 passed, 1 failed, 77 skipped (no Wine on this machine, unless
 CPUNINST_REQUIRE_WINE is set, which makes a missing tool a failure).
 """
@@ -25,7 +29,7 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 import machine  # noqa: E402
 import profctl_cases  # noqa: E402
 import reliability_cases  # noqa: E402
-from winebox import SKIP, Check, Failure, Finish, MakePrefix, MissingTools, Session  # noqa: E402
+from winebox import MODE, SKIP, Check, Failure, Finish, MakePrefix, MissingTools, Session  # noqa: E402
 
 
 def WinePath(path):
@@ -58,9 +62,12 @@ class Cases:
         self.runs = Path(options.work)
         self.work = self.runs / f"run-{os.getppid()}"
         self.base = self.work / "prefix"
-        self.cpuninstExe = Path(options.win32) / "uninstall" / "cpuninst.exe"
-        self.profctlExe = Path(options.win32) / "tools" / "profctl" / "profctl.exe"
-        self.probeExe = Path(options.win32) / "tests" / "wine" / "probe" / "commit_probe.exe"
+        build = Path(options.win64 if MODE.build == "win64" else options.win32)
+        self.cpuninstExe = build / "uninstall" / "cpuninst.exe"
+        self.profctlExe = build / "tools" / "profctl" / "profctl.exe"
+        self.probeExe = build / "tests" / "wine" / "probe" / "commit_probe.exe"
+        self.shipped = [Path(options.win32) / "uninstall" / "cpuninst.exe",
+                        Path(options.win32) / "tools" / "profctl" / "profctl.exe"]
         self.boxes = Path(options.boxes)
 
     # The machine state, set up with Wine's own tools.
@@ -246,6 +253,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--work", required=True, help="folder for the prefixes")
     parser.add_argument("--win32", required=True, help="the win32 build folder")
+    parser.add_argument("--win64", required=True, help="the win64 build folder")
     parser.add_argument("--boxes", required=True, help="folder for the box pictures")
     parser.add_argument("--hosted-cpuninst", default="")
     parser.add_argument("--hosted-profctl", default="")
@@ -260,7 +268,8 @@ def main():
     missing = [] if options.what == "binaries" else MissingTools()
     if options.what == "binaries" and shutil.which("i686-w64-mingw32-objdump") is None:
         missing.append("i686-w64-mingw32-objdump")
-    for exe in (cases.cpuninstExe, cases.profctlExe):
+    programs = cases.shipped if options.what == "binaries" else (cases.cpuninstExe, cases.profctlExe)
+    for exe in programs:
         if not exe.is_file():
             missing.append(str(exe))
     if missing:
@@ -270,13 +279,13 @@ def main():
         if options.what == "prefix":
             MakePrefix(cases.base)
         elif options.what == "binaries":
-            CheckBinaries([cases.cpuninstExe, cases.profctlExe])
+            CheckBinaries(cases.shipped)
         else:
             getattr(cases, CASES[options.what])()
     except Failure as failure:
         print(f"FAILED: {failure}", file=sys.stderr)
         return 1
-    print(f"{options.what}: passed")
+    print(f"{options.what}: passed" + ("" if options.what == "binaries" else f" ({MODE.line})"))
     return 0
 
 

@@ -11,12 +11,17 @@ import subprocess
 import time
 from pathlib import Path
 
+import wine_mode
+
 BOX_TITLE = "VLMR Calliphon Un-Install"
 # No window manager runs under Xvfb; without one Wine leaves the title bar
 # off, so it is asked to draw the frame itself (the pictures show the title).
 DECORATION_KEY = r"HKCU\Software\Wine\X11 Driver"
 
 SKIP = 77  # CTest's skip code for a machine without Wine
+
+# Which Wine runs the programs: 32-bit where this machine can, else wine64.
+MODE = wine_mode.Choose()
 
 
 class Failure(Exception):
@@ -29,15 +34,20 @@ def Check(condition, message):
 
 
 def MissingTools():
-    tools = ["wine", "wineserver", "wineboot", "Xvfb", "xdotool", "import"]
-    return [tool for tool in tools if shutil.which(tool) is None]
+    """What keeps the Wine tests from running here, each with its reason."""
+    tools = ["wineserver", "Xvfb", "xdotool", "import"]
+    missing = [tool for tool in tools if shutil.which(tool) is None]
+    if not MODE.usable:
+        missing.append(MODE.missing)
+    return missing
 
 
 def WineEnvironment(prefix, display=None):
     env = dict(os.environ)
     env.update(
         WINEPREFIX=str(prefix),
-        WINEARCH="win32",
+        WINEARCH=MODE.arch,
+        WINELOADER=MODE.loader,
         WINEDEBUG="-all",
         WINEDLLOVERRIDES="mscoree,mshtml=",
         LC_ALL="C",
@@ -68,15 +78,15 @@ def StopServer(env):
 
 
 def MakePrefix(prefix):
-    """One fresh 32-bit prefix per test run; the cases work on copies."""
+    """One fresh prefix per test run; the cases work on copies."""
     if prefix.exists():
         shutil.rmtree(prefix)
     prefix.parent.mkdir(parents=True, exist_ok=True)
     env = WineEnvironment(prefix)
     try:
-        result = Run(["wineboot", "-i"], env, timeout=180, quiet=True)
+        result = Run([MODE.loader, "wineboot", "-i"], env, timeout=180, quiet=True)
         Check(result.returncode == 0, "wineboot -i failed")
-        result = Run(["wine", "reg", "add", DECORATION_KEY, "/v", "Decorated", "/d", "N", "/f"],
+        result = Run([MODE.loader, "reg", "add", DECORATION_KEY, "/v", "Decorated", "/d", "N", "/f"],
                      env, timeout=60)
         Check(result.returncode == 0, "could not set the X11 decoration value")
         # The registry reaches the disk only when the server ends.
@@ -139,7 +149,7 @@ class Session:
         try:
             Run(["wineserver", "-p"], self.env, timeout=30, quiet=True)
             # The boot, whose services stay for the whole case.
-            Run(["wineboot"], self.env, timeout=60, quiet=True)
+            Run([MODE.loader, "wineboot"], self.env, timeout=60, quiet=True)
         except BaseException:
             self.__exit__(Failure, None, None)
             raise
@@ -155,10 +165,10 @@ class Session:
         return False
 
     def Wine(self, *args, timeout=60, stdin=None, cwd=None):
-        return Run(["wine", *map(str, args)], self.env, timeout, stdin=stdin, cwd=cwd)
+        return Run([MODE.loader, *map(str, args)], self.env, timeout, stdin=stdin, cwd=cwd)
 
     def Start(self, *args):
-        return subprocess.Popen(["wine", *map(str, args)], env=self.env, stdin=subprocess.DEVNULL,
+        return subprocess.Popen([MODE.loader, *map(str, args)], env=self.env, stdin=subprocess.DEVNULL,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def ImportRegistry(self, regFile):
