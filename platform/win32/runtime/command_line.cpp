@@ -46,9 +46,9 @@ class Output {
   std::size_t bytes_ = 0;
 };
 
-// Copies one argument from `at` on; returns where it stopped. Quoting
-// carries over to the next argument, as it did in those runtimes.
-const char* ScanArgument(const char* at, bool& quoted, Output& out) {
+// Copies one argument from `at` on; returns where it stopped.
+const char* ScanArgument(const char* at, Output& out) {
+  bool quoted = false;
   for (;;) {
     std::size_t backslashes = 0;
     while (*at == kBackslash) {
@@ -86,13 +86,12 @@ CommandLineSize SplitCommandLine(const char* line, char** argv, char* text) {
   out.Put('\0');
 
   const char* at = name.next;
-  bool quoted = false;
   for (;;) {
     while (IsBlank(*at)) ++at;
     if (*at == '\0') break;
     if (argv != nullptr) argv[size.count] = out.Here();
     ++size.count;
-    at = ScanArgument(at, quoted, out);
+    at = ScanArgument(at, out);
     out.Put('\0');
   }
   if (argv != nullptr) argv[size.count] = nullptr;
