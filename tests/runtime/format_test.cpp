@@ -21,22 +21,28 @@ namespace {
 
 constexpr std::size_t kRoom = 256;
 
-[[gnu::format(printf, 1, 2)]] std::string Ours(const char* format, ...) {
+// What a vsnprintf-like call gave: the length and the text, or a refusal.
+template <typename Formatter>
+std::string Shown(Formatter formatter, const char* format, va_list args) {
   char text[kRoom];
-  va_list args;
-  va_start(args, format);
-  int length = runtime::FormatToBuffer(text, sizeof(text), format, args);
-  va_end(args);
+  int length = formatter(text, sizeof(text), format, args);
   return length < 0 ? "<refused>" : std::to_string(length) + ":" + text;
 }
 
-[[gnu::format(printf, 1, 2)]] std::string Hosts(const char* format, ...) {
-  char text[kRoom];
+[[gnu::format(printf, 1, 2)]] std::string Ours(const char* format, ...) {
   va_list args;
   va_start(args, format);
-  int length = std::vsnprintf(text, sizeof(text), format, args);
+  std::string shown = Shown(runtime::FormatToBuffer, format, args);
   va_end(args);
-  return length < 0 ? "<refused>" : std::to_string(length) + ":" + text;
+  return shown;
+}
+
+[[gnu::format(printf, 1, 2)]] std::string Hosts(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::string shown = Shown(std::vsnprintf, format, args);
+  va_end(args);
+  return shown;
 }
 
 int OursInto(char* text, std::size_t size, const char* format, ...) {
