@@ -270,6 +270,7 @@ struct BufferSink : FormatSink {
 void PutInBuffer(FormatSink& sink, const char* bytes, std::size_t size) {
   auto& into = static_cast<BufferSink&>(sink);
   std::size_t take = size < into.room ? size : into.room;
+  if (take == 0) return;  // also no buffer at all
   std::memcpy(into.buffer, bytes, take);
   into.buffer += take;
   into.room -= take;
