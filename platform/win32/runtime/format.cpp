@@ -11,7 +11,7 @@ namespace {
 
 enum class Length { kInt, kChar, kShort, kLong, kLongLong, kIntMax, kSize, kPtrDiff };
 
-struct Spec {
+struct Directive {
   bool left = false;
   bool plus = false;
   bool space = false;
@@ -71,14 +71,14 @@ bool ReadCount(const char*& at, int& count) {
   return true;
 }
 
-void ReadFlags(const char*& at, Spec& spec) {
+void ReadFlags(const char*& at, Directive& directive) {
   for (;; ++at) {
     switch (*at) {
-      case '-': spec.left = true; break;
-      case '+': spec.plus = true; break;
-      case ' ': spec.space = true; break;
-      case '#': spec.alternate = true; break;
-      case '0': spec.zero = true; break;
+      case '-': directive.left = true; break;
+      case '+': directive.plus = true; break;
+      case ' ': directive.space = true; break;
+      case '#': directive.alternate = true; break;
+      case '0': directive.zero = true; break;
       default: return;
     }
   }
@@ -102,34 +102,34 @@ Length ReadLength(const char*& at) {
 }
 
 // Reads the conversion after its '%'; false for one this runtime lacks.
-bool ReadSpec(const char*& at, Arguments& args, Spec& spec) {
-  ReadFlags(at, spec);
+bool ReadDirective(const char*& at, Arguments& args, Directive& directive) {
+  ReadFlags(at, directive);
   if (*at == '*') {
     ++at;
-    spec.width = va_arg(args.list, int);
-    if (spec.width < 0) {
-      if (spec.width == INT_MIN) return false;
-      spec.left = true;
-      spec.width = -spec.width;
+    directive.width = va_arg(args.list, int);
+    if (directive.width < 0) {
+      if (directive.width == INT_MIN) return false;
+      directive.left = true;
+      directive.width = -directive.width;
     }
-  } else if (!ReadCount(at, spec.width)) {
+  } else if (!ReadCount(at, directive.width)) {
     return false;
   }
   if (*at == '.') {
     ++at;
     if (*at == '*') {
       ++at;
-      spec.precision = va_arg(args.list, int);
-      if (spec.precision < 0) spec.precision = -1;
-    } else if (!ReadCount(at, spec.precision)) {
+      directive.precision = va_arg(args.list, int);
+      if (directive.precision < 0) directive.precision = -1;
+    } else if (!ReadCount(at, directive.precision)) {
       return false;
     }
   }
-  spec.length = ReadLength(at);
-  spec.conversion = *at;
-  if (spec.conversion != '\0') ++at;
-  return std::string_view("diuoxXcsp%").find(spec.conversion) != std::string_view::npos &&
-         spec.conversion != '\0';
+  directive.length = ReadLength(at);
+  directive.conversion = *at;
+  if (directive.conversion != '\0') ++at;
+  return std::string_view("diuoxXcsp%").find(directive.conversion) != std::string_view::npos &&
+         directive.conversion != '\0';
 }
 
 struct Integer {
@@ -159,8 +159,12 @@ Integer SignedArgument(Length length, Arguments& args) {
 Integer UnsignedArgument(Length length, Arguments& args) {
   Integer integer;
   switch (length) {
-    case Length::kChar: integer.magnitude = static_cast<unsigned char>(va_arg(args.list, unsigned)); break;
-    case Length::kShort: integer.magnitude = static_cast<unsigned short>(va_arg(args.list, unsigned)); break;
+    case Length::kChar:
+      integer.magnitude = static_cast<unsigned char>(va_arg(args.list, unsigned));
+      break;
+    case Length::kShort:
+      integer.magnitude = static_cast<unsigned short>(va_arg(args.list, unsigned));
+      break;
     case Length::kLong: integer.magnitude = va_arg(args.list, unsigned long); break;
     case Length::kLongLong: integer.magnitude = va_arg(args.list, unsigned long long); break;
     case Length::kIntMax: integer.magnitude = va_arg(args.list, std::uintmax_t); break;
@@ -171,23 +175,23 @@ Integer UnsignedArgument(Length length, Arguments& args) {
   return integer;
 }
 
-// Pads `body` (after its prefix and leading zeros) to the spec's width.
-void PutPadded(Writer& out, const Spec& spec, std::string_view prefix, int zeros,
+// Pads `body` (after its prefix and leading zeros) to the directive's width.
+void PutPadded(Writer& out, const Directive& directive, std::string_view prefix, int zeros,
                std::string_view body) {
   int length = static_cast<int>(prefix.size() + body.size()) + zeros;
-  int padding = spec.width > length ? spec.width - length : 0;
-  if (!spec.left) out.Pad(' ', padding);
+  int padding = directive.width > length ? directive.width - length : 0;
+  if (!directive.left) out.Pad(' ', padding);
   out.Put(prefix);
   out.Pad('0', zeros);
   out.Put(body);
-  if (spec.left) out.Pad(' ', padding);
+  if (directive.left) out.Pad(' ', padding);
 }
 
-void PutInteger(Writer& out, const Spec& spec, Integer value) {
+void PutInteger(Writer& out, const Directive& directive, Integer value) {
   unsigned base = 10;
-  if (spec.conversion == 'o') base = 8;
-  if (spec.conversion == 'x' || spec.conversion == 'X' || spec.conversion == 'p') base = 16;
-  std::string_view digitSet = spec.conversion == 'X' ? kUpperDigits : kLowerDigits;
+  if (directive.conversion == 'o') base = 8;
+  if (std::string_view("xXp").find(directive.conversion) != std::string_view::npos) base = 16;
+  std::string_view digitSet = directive.conversion == 'X' ? kUpperDigits : kLowerDigits;
 
   std::array<char, 24> digits;  // 64 bits in octal
   std::size_t first = digits.size();
@@ -196,66 +200,68 @@ void PutInteger(Writer& out, const Spec& spec, Integer value) {
   }
   int count = static_cast<int>(digits.size() - first);
   // Zero has one digit, or none at precision 0.
-  if (count == 0 && spec.precision != 0) {
+  if (count == 0 && directive.precision != 0) {
     digits[--first] = '0';
     count = 1;
   }
 
   std::string_view prefix;
-  bool isSigned = spec.conversion == 'd' || spec.conversion == 'i';
+  bool isSigned = directive.conversion == 'd' || directive.conversion == 'i';
   if (isSigned && value.negative) prefix = "-";
-  else if (isSigned && spec.plus) prefix = "+";
-  else if (isSigned && spec.space) prefix = " ";
-  else if (spec.alternate && base == 16 && value.magnitude != 0) {
-    prefix = spec.conversion == 'X' ? "0X" : "0x";
+  else if (isSigned && directive.plus) prefix = "+";
+  else if (isSigned && directive.space) prefix = " ";
+  else if (directive.alternate && base == 16 && value.magnitude != 0) {
+    prefix = directive.conversion == 'X' ? "0X" : "0x";
   }
-  int zeros = spec.precision > count ? spec.precision - count : 0;
-  if (spec.precision < 0 && spec.zero && !spec.left) {
+  int zeros = directive.precision > count ? directive.precision - count : 0;
+  if (directive.precision < 0 && directive.zero && !directive.left) {
     int length = static_cast<int>(prefix.size()) + count;
-    zeros = spec.width > length ? spec.width - length : 0;
+    zeros = directive.width > length ? directive.width - length : 0;
   }
   // The alternate octal form always starts with a zero.
-  if (spec.alternate && base == 8 && zeros == 0 && (count == 0 || digits[first] != '0')) zeros = 1;
-  PutPadded(out, spec, prefix, zeros,
+  if (directive.alternate && base == 8 && zeros == 0 && (count == 0 || digits[first] != '0')) {
+    zeros = 1;
+  }
+  PutPadded(out, directive, prefix, zeros,
             {digits.data() + first, static_cast<std::size_t>(count)});
 }
 
-void PutString(Writer& out, const Spec& spec, const char* text) {
+void PutString(Writer& out, const Directive& directive, const char* text) {
   if (text == nullptr) {
-    text = spec.precision < 0 || spec.precision >= static_cast<int>(kNullString.size())
+    text = directive.precision < 0 || directive.precision >= static_cast<int>(kNullString.size())
                ? kNullString.data()
                : "";
   }
   std::size_t length = 0;
-  while ((spec.precision < 0 || length < static_cast<std::size_t>(spec.precision)) &&
+  while ((directive.precision < 0 || length < static_cast<std::size_t>(directive.precision)) &&
          text[length] != '\0') {
     ++length;
   }
-  PutPadded(out, spec, {}, 0, {text, length});
+  PutPadded(out, directive, {}, 0, {text, length});
 }
 
-void PutConversion(Writer& out, Spec& spec, Arguments& args) {
-  switch (spec.conversion) {
+void PutConversion(Writer& out, Directive& directive, Arguments& args) {
+  switch (directive.conversion) {
     case 'd':
-    case 'i': PutInteger(out, spec, SignedArgument(spec.length, args)); break;
+    case 'i': PutInteger(out, directive, SignedArgument(directive.length, args)); break;
     case 'u':
     case 'o':
     case 'x':
-    case 'X': PutInteger(out, spec, UnsignedArgument(spec.length, args)); break;
+    case 'X': PutInteger(out, directive, UnsignedArgument(directive.length, args)); break;
     case 'c': {
       char c = static_cast<char>(va_arg(args.list, int));
-      PutPadded(out, spec, {}, 0, {&c, 1});
+      PutPadded(out, directive, {}, 0, {&c, 1});
       break;
     }
-    case 's': PutString(out, spec, va_arg(args.list, const char*)); break;
+    case 's': PutString(out, directive, va_arg(args.list, const char*)); break;
     case 'p': {
       auto pointer = reinterpret_cast<std::uintptr_t>(va_arg(args.list, void*));
       if (pointer == 0) {
-        PutPadded(out, spec, {}, 0, kNullPointer);
+        PutPadded(out, directive, {}, 0, kNullPointer);
         break;
       }
-      spec.alternate = true;
-      PutInteger(out, spec, {pointer, false});
+      directive.alternate = true;
+      PutInteger(out, directive, {pointer, false});
       break;
     }
     default: out.Put("%"); break;
@@ -289,9 +295,9 @@ int FormatTo(FormatSink& sink, const char* format, va_list list) {
     out.Put({literal, static_cast<std::size_t>(at - literal)});
     if (*at == '\0') break;
     ++at;
-    Spec spec;
-    known = ReadSpec(at, args, spec);
-    if (known) PutConversion(out, spec, args);
+    Directive directive;
+    known = ReadDirective(at, args, directive);
+    if (known) PutConversion(out, directive, args);
   }
   va_end(args.list);
   return known ? out.Result() : -1;

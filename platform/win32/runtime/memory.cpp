@@ -93,14 +93,15 @@ void* memchr(const void* text, int value, std::size_t size) {
 }
 
 std::size_t strlen(const char* text) {
-  const auto* at = reinterpret_cast<const unsigned char*>(text);
+  const auto* start = reinterpret_cast<const unsigned char*>(text);
+  const auto* at = start;
   for (; !IsAligned(at); ++at) {
-    if (*at == 0) return static_cast<std::size_t>(at - reinterpret_cast<const unsigned char*>(text));
+    if (*at == 0) return static_cast<std::size_t>(at - start);
   }
   // An aligned word never crosses a page, so reading one past the end is safe.
   while (!HasZeroByte(Load(at))) at += kWord;
   while (*at != 0) ++at;
-  return static_cast<std::size_t>(at - reinterpret_cast<const unsigned char*>(text));
+  return static_cast<std::size_t>(at - start);
 }
 
 int strcmp(const char* left, const char* right) {

@@ -81,13 +81,13 @@ int ReadShort(OptionScan& scan, int argc, char* const* argv, const char* shortOp
   char letter = *scan.cluster++;
   const bool lastInCluster = *scan.cluster == '\0';
   if (lastInCluster) ++scan.index;
-  const char* spec = letter == ':' ? nullptr : std::strchr(shortOptions, letter);
-  if (spec == nullptr) {
+  const char* form = letter == ':' ? nullptr : std::strchr(shortOptions, letter);
+  if (form == nullptr) {
     scan.unknown = static_cast<unsigned char>(letter);
     return kUnknown;
   }
-  if (spec[1] != ':') return static_cast<unsigned char>(letter);
-  const bool optional = spec[2] == ':';
+  if (form[1] != ':') return static_cast<unsigned char>(letter);
+  const bool optional = form[2] == ':';
   if (!lastInCluster) {
     scan.value = scan.cluster;  // the rest of the cluster is the value
     ++scan.index;
@@ -119,7 +119,9 @@ int NextOption(OptionScan& scan, int argc, char* const* argv, const char* shortO
         ++scan.index;  // "--" ends the options
         return kDone;
       }
-      if (longOptions != nullptr) return ReadLong(scan, argc, argv, shortOptions, longOptions, longIndex);
+      if (longOptions != nullptr) {
+        return ReadLong(scan, argc, argv, shortOptions, longOptions, longIndex);
+      }
     }
     scan.cluster = argv[scan.index] + 1;
   }

@@ -148,7 +148,8 @@ extern "C" {
 
 // The stdio header reaches the standard streams, _fileno and _setmode
 // through the pointers a DLL import would fill in; these are those pointers.
-extern FILE* (*const ImportedStandardFile)(unsigned) __asm__(RUNTIME_IMPORT_POINTER("__acrt_iob_func"));
+extern FILE* (*const ImportedStandardFile)(unsigned)
+    __asm__(RUNTIME_IMPORT_POINTER("__acrt_iob_func"));
 FILE* (*const ImportedStandardFile)(unsigned) = &runtime::StandardFile;
 extern int (*const ImportedFileNumber)(FILE*) __asm__(RUNTIME_IMPORT_POINTER("_fileno"));
 int (*const ImportedFileNumber)(FILE*) = &runtime::NumberOf;
