@@ -15,6 +15,11 @@ HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle);
 // One call moves at most this much, so a size_t never overflows a DWORD.
 constexpr std::size_t kMaxTransfer = std::numeric_limits<DWORD>::max() / 2;
 
+// GetVersion's high bit marks the Windows 95 family.
+constexpr DWORD kNotNT = 0x80000000;
+
+bool IsWindowsNT() { return (GetVersion() & kNotNT) == 0; }
+
 }  // namespace
 
 bool NativeFile::Open(const char* path, Mode mode, const NativeFile*) {
@@ -97,9 +102,12 @@ bool CanRemoveNativeFile(const char* path) {
 // MoveFileA never replaces an existing file.
 bool RenameNativeFile(const char* from, const char* to) { return MoveFileA(from, to) != 0; }
 
-// Windows NT and later replace in one step; Windows 95 has the call but
-// answers that it is not implemented.
+// Windows NT and later replace in one step. Windows 95 (and 98 and Me, the
+// systems whose GetVersion sets the high bit) has no such move: the caller
+// deletes and renames there. Should MoveFileExA still answer that it is not
+// implemented, the same path is taken.
 MoveResult ReplaceNativeFile(const char* from, const char* to) {
+  if (!IsWindowsNT()) return MoveResult::kNotImplemented;
   if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0) {
     return MoveResult::kMoved;
   }

@@ -26,7 +26,13 @@ PROBE_CASES = [
     ("no-one-step-rename-fails", b"-1\n", {"s.$$$": NEW}),
     ("move-fails", b"-1\n", {"s.ini": OLD, "s.$$$": NEW}),
     ("held-open", b"-1\n", {"s.ini": OLD, "s.$$$": NEW}),
+    ("which-path", b"0 one-step\n", {"s.ini": NEW}),
 ]
+
+# The same probe under a name Wine answers as Windows 95 (GetVersion's high
+# bit set): the commit must delete and rename without trying MoveFileExA.
+WIN95_PROBE = "probe95.exe"
+WIN95_CASE = ("which-path", b"0 delete-rename\n", {"s.ini": NEW})
 
 
 def HardLinkOut(folder, outside):
@@ -98,15 +104,27 @@ def Fill(base, make):
     return folder, outside
 
 
+def Win95Probe(session, probe, work):
+    """A copy of the probe that Wine runs as on Windows 95."""
+    copy = work / WIN95_PROBE
+    shutil.copyfile(probe, copy)
+    result = session.Wine("reg", "add", "HKCU\\Software\\Wine\\AppDefaults\\" + WIN95_PROBE,
+                          "/v", "Version", "/d", "win95", "/f")
+    Check(result.returncode == 0, "could not make Wine play Windows 95 for the probe")
+    return copy
+
+
 def RunAll(session, probe, windowsProfctl, hostedProfctl, work):
     failures = []
     base = work / "reliability-folders"  # beside the session's prefix, never the prefix itself
-    for mode, output, files in PROBE_CASES:
+    probe95 = Win95Probe(session, probe, work)
+    runs = [(probe, *case) for case in PROBE_CASES] + [(probe95, *WIN95_CASE)]
+    for program, mode, output, files in runs:
         folder, outside = Fill(base, Nothing)
-        result = session.Wine(probe, mode, "s.ini", cwd=folder)
+        result = session.Wine(program, mode, "s.ini", cwd=folder)
         printed = result.stdout.replace(b"\r\n", b"\n")  # the console's text mode
         if printed != output or Contents(folder) != files:
-            failures.append(f"  probe {mode}: printed {printed!r}, left {Contents(folder)}")
+            failures.append(f"  {program.name} {mode}: printed {printed!r}, left {Contents(folder)}")
     for name, args, make, wineOwn in HOSTILE_CASES:
         folder, outside = Fill(base, make)
         hosted = subprocess.run([hostedProfctl, *args], cwd=folder, capture_output=True,
@@ -122,4 +140,4 @@ def RunAll(session, probe, windowsProfctl, hostedProfctl, work):
             failures.append(f"  {name}: the hosted profctl changed a file outside")
     shutil.rmtree(base, ignore_errors=True)
     Check(not failures, "the commit or a hostile folder under Wine:\n" + "\n".join(failures))
-    print(f"{len(PROBE_CASES)} commit paths and {len(HOSTILE_CASES)} hostile folders passed under Wine")
+    print(f"{len(runs)} commit paths and {len(HOSTILE_CASES)} hostile folders passed under Wine")

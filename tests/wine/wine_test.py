@@ -205,8 +205,9 @@ class Cases:
                                      hosted.resolve(), self.work)
 
 
-# Windows' own DLLs; anything else would have to travel beside the program.
-SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "advapi32.dll", "msvcrt.dll"}
+# The DLLs every Windows 95 has; anything else would have to travel beside
+# the program (msvcrt.dll came only with OSR2). tests/win95 checks each name.
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "advapi32.dll"}
 SUBSYSTEMS = {"cpuninst.exe": "Windows GUI", "profctl.exe": "Windows CUI"}
 
 

@@ -11,6 +11,9 @@
 //   move-fails                 the one-step move fails
 //   held-open                  no fault, but FILE is held open without
 //                              FILE_SHARE_DELETE, so Windows refuses the move
+//   which-path                 no fault; prints after the code the path the
+//                              commit took, as the system's version chose it:
+//                              one-step, or delete-rename (Windows 95)
 #include <cstdio>
 #include <cstring>
 
@@ -26,15 +29,21 @@ struct Mode {
   bool noOneStep;
   bool renameFails;
   bool holdOpen;
+  bool tellPath;
 };
 
 constexpr Mode kModes[] = {
-    {"one-step", false, false, false},
-    {"no-one-step", true, false, false},
-    {"no-one-step-rename-fails", true, true, false},
-    {"move-fails", false, true, false},
-    {"held-open", false, false, true},
+    {"one-step", false, false, false, false},
+    {"no-one-step", true, false, false, false},
+    {"no-one-step-rename-fails", true, true, false, false},
+    {"move-fails", false, true, false, false},
+    {"held-open", false, false, true, false},
+    {"which-path", false, false, false, true},
 };
+
+// The seam is asked once about the rename before the one-step move, and
+// once more when the commit deletes and renames instead.
+constexpr int kRenamesOneStep = 1;
 
 const Mode* chosen = nullptr;
 
@@ -58,7 +67,13 @@ int main(int argc, char** argv) {
                                                      : test_support::FaultPlan::Counting();
   plan.oneStep = !chosen->noOneStep;
   test_support::ScopedFaultHook hook(plan);
-  std::printf("%d\n", IniSetString(argv[2], "drivers", "wave", "b"));
+  int code = IniSetString(argv[2], "drivers", "wave", "b");
+  if (chosen->tellPath) {
+    bool oneStep = plan.Calls(platform::FileOp::kRename) == kRenamesOneStep;
+    std::printf("%d %s\n", code, oneStep ? "one-step" : "delete-rename");
+  } else {
+    std::printf("%d\n", code);
+  }
   if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
   return 0;
 }
