@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/hosted/diagnostics.h"
+#include "platform/hosted/machine/diagnostics.h"
 #include "platform/hosted/machine/machine_ini.h"
 #include "platform/hosted/machine/paths.h"
 #include "platform/hosted/machine/records.h"

@@ -9,8 +9,8 @@
 #include <unistd.h>
 
 #include "platform/ascii.h"
-#include "platform/hosted/answer_reader.h"
-#include "platform/hosted/diagnostics.h"
+#include "answer_reader.h"
+#include "platform/hosted/machine/diagnostics.h"
 #include "platform/platform.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/hosted/changes.h"
+#include "platform/hosted/machine/changes.h"
 #include "platform/hosted/machine/paths.h"
 #include "platform/hosted/posix_io.h"
 

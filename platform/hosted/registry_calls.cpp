@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/hosted/diagnostics.h"
+#include "platform/hosted/machine/diagnostics.h"
 #include "platform/hosted/machine/paths.h"
 #include "platform/hosted/machine/records.h"
 #include "platform/hosted/machine/regedit4.h"

@@ -10,8 +10,8 @@
 #include <string_view>
 #include <unistd.h>
 
-#include "platform/hosted/changes.h"
-#include "platform/hosted/diagnostics.h"
+#include "platform/hosted/machine/changes.h"
+#include "platform/hosted/machine/diagnostics.h"
 #include "platform/hosted/machine/check.h"
 #include "platform/hosted/machine/restart.h"
 #include "platform/platform.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "machine_fixture.h"
-#include "platform/hosted/changes.h"
+#include "platform/hosted/machine/changes.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <sys/stat.h>
 
 #include "platform/ascii.h"
-#include "platform/hosted/diagnostics.h"
+#include "platform/hosted/machine/diagnostics.h"
 #include "platform/hosted/machine/machine_ini.h"
 #include "platform/hosted/machine/paths.h"
 #include "platform/hosted/machine/records.h"

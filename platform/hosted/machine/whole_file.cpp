@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 #include "platform/fault.h"
-#include "platform/hosted/changes.h"
+#include "platform/hosted/machine/changes.h"
 #include "platform/hosted/posix_io.h"
 
 namespace platform::hosted {

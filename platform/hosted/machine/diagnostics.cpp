@@ -1,4 +1,4 @@
-#include "platform/hosted/diagnostics.h"
+#include "platform/hosted/machine/diagnostics.h"
 
 #include <algorithm>
 #include <cstdio>

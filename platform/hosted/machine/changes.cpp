@@ -1,4 +1,4 @@
-#include "platform/hosted/changes.h"
+#include "platform/hosted/machine/changes.h"
 
 #include <algorithm>
 #include <sys/stat.h>
