@@ -116,8 +116,6 @@ bool RemoveNativeFile(const char* path) {
   return ::unlink(hostPath.c_str()) == 0;
 }
 
-bool CanRemoveNativeFile(const char* path) { return !RemovableHostPath(path).empty(); }
-
 bool RenameNativeFile(const char* from, const char* to) {
   std::string hostFrom;
   std::string hostTo;
@@ -134,13 +132,11 @@ bool RenameNativeFile(const char* from, const char* to) {
   return renamed;
 }
 
-MoveResult ReplaceNativeFile(const char* from, const char* to) {
+MoveResult ReplaceNativeFile(const char* from, const char* to, bool refused) {
+  std::string hostTo = RemovableHostPath(to);
+  if (hostTo.empty()) return MoveResult::kNotDeletable;
   std::string hostFrom;
-  std::string hostTo;
-  if (!hosted::ResolvePath(from, hosted::PathUse::kExisting, hostFrom) ||
-      !hosted::ResolvePath(to, hosted::PathUse::kExisting, hostTo)) {
-    return MoveResult::kFailed;
-  }
+  if (refused || !hosted::ResolvePath(from, hosted::PathUse::kExisting, hostFrom)) return MoveResult::kFailed;
   hosted::NoteChangeAhead(hostFrom);
   hosted::NoteChangeAhead(hostTo);
   if (::rename(hostFrom.c_str(), hostTo.c_str()) != 0) return MoveResult::kFailed;

@@ -15,6 +15,13 @@ HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle);
 // One call moves at most this much, so a size_t never overflows a DWORD.
 constexpr std::size_t kMaxTransfer = std::numeric_limits<DWORD>::max() / 2;
 
+// Whether DeleteFileA could delete the file as it stands now.
+bool CanRemove(const char* path) {
+  DWORD attributes = GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == 0;
+}
+
 }  // namespace
 
 bool NativeFile::Open(const char* path, Mode mode, const NativeFile*) {
@@ -88,18 +95,15 @@ bool NativeFile::Close() {
 // DeleteFileA refuses a read-only file and a running program, as wanted.
 bool RemoveNativeFile(const char* path) { return DeleteFileA(path) != 0; }
 
-bool CanRemoveNativeFile(const char* path) {
-  DWORD attributes = GetFileAttributesA(path);
-  return attributes != INVALID_FILE_ATTRIBUTES &&
-         (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == 0;
-}
 
 // MoveFileA never replaces an existing file.
 bool RenameNativeFile(const char* from, const char* to) { return MoveFileA(from, to) != 0; }
 
 // Windows NT and later replace in one step; Windows 95 has the call but
 // answers that it is not implemented.
-MoveResult ReplaceNativeFile(const char* from, const char* to) {
+MoveResult ReplaceNativeFile(const char* from, const char* to, bool refused) {
+  if (!CanRemove(to)) return MoveResult::kNotDeletable;
+  if (refused) return MoveResult::kFailed;
   if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0) {
     return MoveResult::kMoved;
   }
