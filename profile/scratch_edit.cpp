@@ -53,19 +53,18 @@ bool ScratchEdit::Keep(std::string_view piece) {
 EditEnd ScratchEdit::Finish(bool changed) {
   bool readFailed = reader_.Error();
   reader_.Close();
-  // The new text must be on stable storage before the old file goes.
-  if (changed && !readFailed && !writeFailed_ && !writer_.Flush()) writeFailed_ = true;
-  if (!writer_.Close()) writeFailed_ = true;
-
   if (readFailed || !changed) {
-    platform::RemoveFile(scratch_.data());
+    platform::DropNewFile(writer_, scratch_.data());
     return readFailed ? EditEnd::kReadFailed : EditEnd::kUnchanged;
   }
-  if (writeFailed_) return EditEnd::kWriteFailed;
-  switch (platform::ReplaceFile(scratch_.data(), path_)) {
-    case platform::ReplaceResult::kReplaced: return EditEnd::kCommitted;
-    case platform::ReplaceResult::kNotDeletable: return EditEnd::kDeleteFailed;
-    case platform::ReplaceResult::kMoveFailed: break;
+  // Whatever fails, the scratch file stays: after a failed move it holds
+  // the new text, and the caller names it.
+  switch (platform::CommitNewFile(writer_, scratch_.data(), path_, platform::Placing::kReplace,
+                                  platform::Leftover::kKeep)) {
+    case platform::CommitResult::kCommitted: return EditEnd::kCommitted;
+    case platform::CommitResult::kWriteFailed: return EditEnd::kWriteFailed;
+    case platform::CommitResult::kNotDeletable: return EditEnd::kDeleteFailed;
+    case platform::CommitResult::kMoveFailed: break;
   }
   return EditEnd::kRenameFailed;
 }

@@ -62,11 +62,9 @@ const char* DirectoryOf(const CardFile& file, const char* windowsDir, const char
   return file.dir == Dir::kWindows ? windowsDir : systemDir;
 }
 
-// The nine lines, written to a new file and flushed to stable storage.
-// False when any line could not be composed or written.
-bool WriteWholeList(const char* path, const char* windowsDir, const char* systemDir) {
-  platform::TextWriter list;
-  if (!list.Create(path)) return false;
+// The nine lines, written to the new file. False when any line could not be
+// composed or written.
+bool WriteWholeList(platform::TextWriter& list, const char* windowsDir, const char* systemDir) {
   bool written = list.Write(kRenameSection);
   for (const CardFile& file : kBootDeletions) {
     // Each line is composed afresh from its directory.
@@ -74,8 +72,7 @@ bool WriteWholeList(const char* path, const char* windowsDir, const char* system
     written = written && Compose(line, kDeleteAtBoot, DirectoryOf(file, windowsDir, systemDir), file.name) &&
               list.Write(line.data()) && list.Write(kLineEnd);
   }
-  written = written && list.Flush();
-  return list.Close() && written;
+  return written;
 }
 
 }  // namespace
@@ -94,13 +91,17 @@ void WriteBootDeletionList(const char* windowsDir, const char* systemDir) {
     if (existing.Open(listPath.data())) return;
   }
 
-  // Whole or not at all: the list takes its name only once it is complete,
-  // and never the name of one that exists but could not be read (the rename
-  // never replaces). After a failure nothing stays, so a later run can write it.
-  bool written = WriteWholeList(scratchPath.data(), windowsDir, systemDir);
-  if (!written || !platform::RenameFile(scratchPath.data(), listPath.data())) {
-    platform::RemoveFile(scratchPath.data());
+  // Whole or not at all: the list takes its name only once it is complete
+  // and on stable storage, and never the name of one that exists but could
+  // not be read (it never replaces). After a failure nothing stays, so a
+  // later run can write it.
+  platform::TextWriter list;
+  if (!list.Create(scratchPath.data()) || !WriteWholeList(list, windowsDir, systemDir)) {
+    platform::DropNewFile(list, scratchPath.data());
+    return;
   }
+  platform::CommitNewFile(list, scratchPath.data(), listPath.data(), platform::Placing::kNewName,
+                          platform::Leftover::kRemove);
 }
 
 void RemoveCardFiles(const char* windowsDir, const char* systemDir) {

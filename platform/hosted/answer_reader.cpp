@@ -1,4 +1,4 @@
-#include "platform/hosted/answer_reader.h"
+#include "answer_reader.h"
 
 #include <limits>
 

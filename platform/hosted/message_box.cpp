@@ -2,15 +2,14 @@
 // from standard input. A box whose text cannot be written fails (0), as a
 // box that cannot be created on Windows does.
 #include <array>
-#include <cerrno>
 #include <iostream>
 #include <string>
 #include <string_view>
 #include <unistd.h>
 
 #include "platform/ascii.h"
-#include "platform/hosted/answer_reader.h"
-#include "platform/hosted/diagnostics.h"
+#include "answer_reader.h"
+#include "platform/hosted/machine/machine.h"
 #include "platform/platform.h"
 
 namespace {
@@ -53,8 +52,6 @@ constexpr std::string_view kEnterMeans = "Enter = ";
 constexpr std::string_view kAskAgain = "Please answer with one of: ";
 constexpr std::string_view kEndOfInput = "(end of input: the box is closed)";
 constexpr std::string_view kTooLong = "That answer is longer than 4096 bytes. ";
-constexpr std::string_view kNotShown =
-    ": a message box could not be shown (standard output cannot be written); it counts as not answered";
 
 // "OK/Cancel" or "ok, cancel".
 void ListButtons(std::ostream& out, const BoxKind& kind, bool answers) {
@@ -82,9 +79,9 @@ const Button* Choose(const BoxKind& kind, std::size_t defaultButton, std::string
   return nullptr;
 }
 
-// The box failed: said once on standard error, since standard output is gone.
+// The box failed: the machine keeps the fact for the program to tell.
 int NotShown() {
-  platform::hosted::SayOnce(std::string(program_invocation_short_name) + std::string(kNotShown));
+  ++platform::hosted::Machine::Current().Notices().boxesNotShown;
   return 0;
 }
 

@@ -7,7 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/hosted/changes.h"
+#include "platform/hosted/host_files.h"
+#include "platform/hosted/machine/machine.h"
 #include "platform/hosted/machine/paths.h"
 #include "platform/hosted/posix_io.h"
 
@@ -15,6 +16,8 @@ namespace platform {
 namespace {
 
 using hosted::HasWriteBit;
+using hosted::HostFiles;
+using hosted::Machine;
 
 constexpr mode_t kNewFileMode = 0666;  // narrowed by the umask
 
@@ -40,12 +43,12 @@ std::string RemovableHostPath(const char* path) {
 // Removes what stands at a name a new file is to take. A link goes as a name
 // (its own bits say nothing of its target); a read-only file stays, as
 // Windows cannot delete it; a folder stays and fails.
-bool ClearName(const std::string& hostPath) {
+bool ClearName(HostFiles& files, const std::string& hostPath) {
   struct stat info {};
   if (::lstat(hostPath.c_str(), &info) != 0) return errno == ENOENT;
   if (S_ISDIR(info.st_mode)) return false;
   if (!S_ISLNK(info.st_mode) && !HasWriteBit(info.st_mode)) return false;
-  return ::unlink(hostPath.c_str()) == 0 || errno == ENOENT;
+  return files.Unlink(hostPath) || errno == ENOENT;
 }
 
 }  // namespace
@@ -64,14 +67,14 @@ bool NativeFile::Open(const char* path, Mode mode, const NativeFile* like) {
   }
 
   if (!hosted::ResolvePath(path, hosted::PathUse::kNewName, hostPath)) return false;
-  hosted::NoteChangeAhead(hostPath);
-  if (!ClearName(hostPath)) return false;
+  HostFiles& files = Machine::CurrentFiles();
+  if (!ClearName(files, hostPath)) return false;
   struct stat model {};
   bool copyModel = like != nullptr && like->IsOpen() && ::fstat(static_cast<int>(like->handle_), &model) == 0;
   // Created with no more permission than the model's, so nothing the old
   // file kept private is ever readable through the new one.
   mode_t createMode = copyModel ? (model.st_mode & 0777) : kNewFileMode;
-  int fd = hosted::CreateNewRetrying(hostPath.c_str(), createMode);
+  int fd = files.CreateNew(hostPath, createMode);
   if (fd < 0) return false;
   if (copyModel) {
     // A read-only file is never replaced, so a copy of it stays writable, as
@@ -111,39 +114,25 @@ bool NativeFile::Close() {
 
 bool RemoveNativeFile(const char* path) {
   std::string hostPath = RemovableHostPath(path);
-  if (hostPath.empty()) return false;
-  hosted::NoteChangeAhead(hostPath);
-  return ::unlink(hostPath.c_str()) == 0;
+  return !hostPath.empty() && Machine::CurrentFiles().Unlink(hostPath);
 }
-
-bool CanRemoveNativeFile(const char* path) { return !RemovableHostPath(path).empty(); }
 
 bool RenameNativeFile(const char* from, const char* to) {
   std::string hostFrom;
   std::string hostTo;
   if (!hosted::ResolvePath(from, hosted::PathUse::kExisting, hostFrom)) return false;
   if (!hosted::ResolvePath(to, hosted::PathUse::kCreate, hostTo)) return false;
-  hosted::NoteChangeAhead(hostFrom);
-  hosted::NoteChangeAhead(hostTo);
-  bool renamed = ::renameat2(AT_FDCWD, hostFrom.c_str(), AT_FDCWD, hostTo.c_str(), RENAME_NOREPLACE) == 0;
-  if (!renamed && (errno == EINVAL || errno == ENOSYS)) {
-    // A file system without that flag: a hard link never replaces either.
-    renamed = ::link(hostFrom.c_str(), hostTo.c_str()) == 0 && ::unlink(hostFrom.c_str()) == 0;
-  }
-  if (renamed) hosted::SyncFolderOf(hostTo);
-  return renamed;
+  if (!Machine::CurrentFiles().Rename(hostFrom, hostTo, false)) return false;
+  hosted::SyncFolderOf(hostTo);
+  return true;
 }
 
-MoveResult ReplaceNativeFile(const char* from, const char* to) {
+MoveResult ReplaceNativeFile(const char* from, const char* to, bool refused) {
+  std::string hostTo = RemovableHostPath(to);
+  if (hostTo.empty()) return MoveResult::kNotDeletable;
   std::string hostFrom;
-  std::string hostTo;
-  if (!hosted::ResolvePath(from, hosted::PathUse::kExisting, hostFrom) ||
-      !hosted::ResolvePath(to, hosted::PathUse::kExisting, hostTo)) {
-    return MoveResult::kFailed;
-  }
-  hosted::NoteChangeAhead(hostFrom);
-  hosted::NoteChangeAhead(hostTo);
-  if (::rename(hostFrom.c_str(), hostTo.c_str()) != 0) return MoveResult::kFailed;
+  if (refused || !hosted::ResolvePath(from, hosted::PathUse::kExisting, hostFrom)) return MoveResult::kFailed;
+  if (!Machine::CurrentFiles().Rename(hostFrom, hostTo, true)) return MoveResult::kFailed;
   hosted::SyncFolderOf(hostTo);
   return MoveResult::kMoved;
 }

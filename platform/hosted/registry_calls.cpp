@@ -1,50 +1,39 @@
-// The registry calls over <machine>/registry.reg. Every call reads the file
-// afresh, so the file on disk is the only state besides the open keys.
-#include <array>
+// The registry calls over <machine>/registry.reg, read once and held by the
+// machine with the keys the program has open.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
-#include "platform/hosted/diagnostics.h"
-#include "platform/hosted/machine/paths.h"
-#include "platform/hosted/machine/records.h"
-#include "platform/hosted/machine/regedit4.h"
-#include "platform/hosted/machine/whole_file.h"
+#include "platform/hosted/machine/machine.h"
 #include "platform/platform.h"
 
 namespace {
 
-using platform::hosted::RegistryFile;
+using platform::hosted::Machine;
+using platform::hosted::OpenKeys;
 
 constexpr std::string_view kLocalMachine = "HKEY_LOCAL_MACHINE";
-
-// A key as the handles name it: below the local-machine root, "" for the
-// root itself.
-struct OpenKey {
-  bool used = false;
-  std::string path;
-};
-
-constexpr std::size_t kMaxOpenKeys = 64;
 constexpr std::uintptr_t kFirstHandle = 0x1000;
-std::array<OpenKey, kMaxOpenKeys> gOpenKeys;
 
-OpenKey* FindOpenKey(HKEY key) {
+// The slot of an open key's handle, or null.
+std::optional<std::string>* FindOpenKey(Machine& machine, HKEY key) {
   auto value = reinterpret_cast<std::uintptr_t>(key);
-  if (value < kFirstHandle || value >= kFirstHandle + kMaxOpenKeys) return nullptr;
-  OpenKey& open = gOpenKeys[value - kFirstHandle];
-  return open.used ? &open : nullptr;
+  if (value < kFirstHandle || value >= kFirstHandle + OpenKeys::kSlots) return nullptr;
+  std::optional<std::string>& open = machine.Keys().paths[value - kFirstHandle];
+  return open ? &open : nullptr;
 }
 
-// The path a handle names; false for a handle that is not open.
-bool KeyPath(HKEY key, std::string& path) {
+// The path a handle names (below the local-machine root, "" for the root
+// itself); false for a handle that is not open.
+bool KeyPath(Machine& machine, HKEY key, std::string& path) {
   if (key == HKEY_LOCAL_MACHINE) {
     path.clear();
     return true;
   }
-  const OpenKey* open = FindOpenKey(key);
+  const std::optional<std::string>* open = FindOpenKey(machine, key);
   if (open == nullptr) return false;
-  path = open->path;
+  path = **open;
   return true;
 }
 
@@ -64,31 +53,31 @@ std::string JoinPath(std::string path, const char* subKey) {
   return path;
 }
 
-using Registry = platform::hosted::RegistryRecord;
-
-LONG LoadRegistry(Registry& registry) {
-  std::string problem;
-  if (platform::hosted::LoadRegistry(registry, problem)) return ERROR_SUCCESS;
-  platform::hosted::SayOnce(problem + "; every registry call fails and the file is left as it is");
-  return ERROR_BADDB;
+// The registry with the open key still in it (a key deleted under its
+// handle is gone), or the status that says why not.
+struct Reached {
+  LONG status;
+  Machine* machine;
+  const platform::hosted::RegistryRecord* registry;
+};
+Reached Reach(HKEY key, std::string& path) {
+  Machine& machine = Machine::Current();
+  if (!KeyPath(machine, key, path)) return {ERROR_INVALID_HANDLE, &machine, nullptr};
+  const platform::hosted::RegistryRecord* registry = machine.Registry();
+  if (registry == nullptr) return {ERROR_BADDB, &machine, nullptr};
+  if (!registry->file.KeyExists(kLocalMachine, path)) return {ERROR_KEY_DELETED, &machine, registry};
+  return {ERROR_SUCCESS, &machine, registry};
 }
 
-// The open key still there (a key deleted under its handle is gone).
-LONG LoadForKey(HKEY key, Registry& registry, std::string& path) {
-  if (!KeyPath(key, path)) return ERROR_INVALID_HANDLE;
-  LONG status = LoadRegistry(registry);
-  if (status != ERROR_SUCCESS) return status;
-  return registry.file.KeyExists(kLocalMachine, path) ? ERROR_SUCCESS : ERROR_KEY_DELETED;
-}
-
-LONG OpenKeyAt(std::string path, PHKEY result) {
+LONG OpenKeyAt(Machine& machine, std::string path, PHKEY result) {
   if (path.empty()) {
     *result = HKEY_LOCAL_MACHINE;
     return ERROR_SUCCESS;
   }
-  for (std::size_t i = 0; i < gOpenKeys.size(); ++i) {
-    if (gOpenKeys[i].used) continue;
-    gOpenKeys[i] = {true, std::move(path)};
+  OpenKeys& keys = machine.Keys();
+  for (std::size_t i = 0; i < keys.paths.size(); ++i) {
+    if (keys.paths[i]) continue;
+    keys.paths[i] = std::move(path);
     *result = reinterpret_cast<HKEY>(kFirstHandle + i);
     return ERROR_SUCCESS;
   }
@@ -100,20 +89,19 @@ LONG OpenKeyAt(std::string path, PHKEY result) {
 LONG WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM, PHKEY result) {
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   *result = nullptr;
-  Registry registry;
   std::string path;
-  LONG status = LoadForKey(key, registry, path);
-  if (status != ERROR_SUCCESS) return status;
+  Reached reached = Reach(key, path);
+  if (reached.status != ERROR_SUCCESS) return reached.status;
   path = JoinPath(std::move(path), subKey);
-  if (!registry.file.KeyExists(kLocalMachine, path)) return ERROR_FILE_NOT_FOUND;
-  return OpenKeyAt(std::move(path), result);
+  if (!reached.registry->file.KeyExists(kLocalMachine, path)) return ERROR_FILE_NOT_FOUND;
+  return OpenKeyAt(*reached.machine, std::move(path), result);
 }
 
 LONG WINAPI RegOpenKeyA(HKEY key, LPCSTR subKey, PHKEY result) {
   if (result != nullptr && (subKey == nullptr || subKey[0] == '\0')) {
     // No subkey: the same handle comes back, as on Windows.
     std::string path;
-    if (!KeyPath(key, path)) return ERROR_INVALID_HANDLE;
+    if (!KeyPath(Machine::Current(), key, path)) return ERROR_INVALID_HANDLE;
     *result = key;
     return ERROR_SUCCESS;
   }
@@ -123,12 +111,11 @@ LONG WINAPI RegOpenKeyA(HKEY key, LPCSTR subKey, PHKEY result) {
 LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
                              LPDWORD dataSize) {
   if (reserved != nullptr || (data != nullptr && dataSize == nullptr)) return ERROR_INVALID_PARAMETER;
-  Registry registry;
   std::string path;
-  LONG status = LoadForKey(key, registry, path);
-  if (status != ERROR_SUCCESS) return status;
+  Reached reached = Reach(key, path);
+  if (reached.status != ERROR_SUCCESS) return reached.status;
   const platform::hosted::RegistryValue* value =
-      registry.file.FindValue(kLocalMachine, path, valueName != nullptr ? valueName : "");
+      reached.registry->file.FindValue(kLocalMachine, path, valueName != nullptr ? valueName : "");
   if (value == nullptr) return ERROR_FILE_NOT_FOUND;
   if (type != nullptr) *type = value->type;
   if (dataSize == nullptr) return ERROR_SUCCESS;
@@ -144,33 +131,32 @@ LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWO
 LONG WINAPI RegDeleteKeyA(HKEY key, LPCSTR subKey) {
   // Never the key of the handle itself, nor the root: only a named subkey.
   if (subKey == nullptr || subKey[0] == '\0') return ERROR_INVALID_PARAMETER;
-  Registry registry;
   std::string path;
-  LONG status = LoadForKey(key, registry, path);
-  if (status != ERROR_SUCCESS) return status;
+  Reached reached = Reach(key, path);
+  if (reached.status != ERROR_SUCCESS) return reached.status;
   path = JoinPath(std::move(path), subKey);
   if (path.empty()) return ERROR_ACCESS_DENIED;
+  Machine& machine = *reached.machine;
   std::string rewritten;
-  if (!registry.file.RemoveKey(registry.text, kLocalMachine, path, rewritten)) return ERROR_FILE_NOT_FOUND;
-  std::string scratch;
-  platform::hosted::MachineFile(platform::hosted::kRegistryScratchName, scratch);
-  switch (platform::hosted::ReplaceHostFile(registry.path, scratch, rewritten)) {
-    case platform::hosted::ReplaceResult::kReplaced: return ERROR_SUCCESS;
-    case platform::hosted::ReplaceResult::kReadOnly:
-      platform::hosted::SayOnce(registry.path + ": read-only (no write permission bit); registry keys cannot be deleted");
-      return ERROR_ACCESS_DENIED;
-    case platform::hosted::ReplaceResult::kFailed: break;
+  if (!reached.registry->file.RemoveKey(reached.registry->text, kLocalMachine, path, rewritten)) {
+    return ERROR_FILE_NOT_FOUND;
   }
-  platform::hosted::SayOnce(registry.path + ": could not be rewritten; the key " + std::string(kLocalMachine) + "\\" + path +
-         " stays");
+  switch (machine.RewriteRegistry(std::move(rewritten))) {
+    case Machine::Rewrite::kRewritten: return ERROR_SUCCESS;
+    case Machine::Rewrite::kReadOnly:
+      machine.Notices().registryReadOnly = true;
+      return ERROR_ACCESS_DENIED;
+    case Machine::Rewrite::kFailed: break;
+  }
+  machine.Notices().keysKept.push_back(std::string(kLocalMachine) + "\\" + path);
   return ERROR_CANTWRITE;
 }
 
 LONG WINAPI RegCloseKey(HKEY key) {
   if (key == HKEY_LOCAL_MACHINE) return ERROR_SUCCESS;
-  OpenKey* open = FindOpenKey(key);
+  std::optional<std::string>* open = FindOpenKey(Machine::Current(), key);
   if (open == nullptr) return ERROR_INVALID_HANDLE;
-  *open = {};
+  open->reset();
   return ERROR_SUCCESS;
 }
 

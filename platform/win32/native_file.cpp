@@ -20,6 +20,13 @@ constexpr DWORD kNotNT = 0x80000000;
 
 bool IsWindowsNT() { return (GetVersion() & kNotNT) == 0; }
 
+// Whether DeleteFileA could delete the file as it stands now.
+bool CanRemove(const char* path) {
+  DWORD attributes = GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == 0;
+}
+
 }  // namespace
 
 bool NativeFile::Open(const char* path, Mode mode, const NativeFile*) {
@@ -93,12 +100,6 @@ bool NativeFile::Close() {
 // DeleteFileA refuses a read-only file and a running program, as wanted.
 bool RemoveNativeFile(const char* path) { return DeleteFileA(path) != 0; }
 
-bool CanRemoveNativeFile(const char* path) {
-  DWORD attributes = GetFileAttributesA(path);
-  return attributes != INVALID_FILE_ATTRIBUTES &&
-         (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == 0;
-}
-
 // MoveFileA never replaces an existing file.
 bool RenameNativeFile(const char* from, const char* to) { return MoveFileA(from, to) != 0; }
 
@@ -106,8 +107,10 @@ bool RenameNativeFile(const char* from, const char* to) { return MoveFileA(from,
 // systems whose GetVersion sets the high bit) has no such move: the caller
 // deletes and renames there. Should MoveFileExA still answer that it is not
 // implemented, the same path is taken.
-MoveResult ReplaceNativeFile(const char* from, const char* to) {
+MoveResult ReplaceNativeFile(const char* from, const char* to, bool refused) {
+  if (!CanRemove(to)) return MoveResult::kNotDeletable;
   if (!IsWindowsNT()) return MoveResult::kNotImplemented;
+  if (refused) return MoveResult::kFailed;
   if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0) {
     return MoveResult::kMoved;
   }

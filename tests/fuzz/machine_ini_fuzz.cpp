@@ -19,6 +19,7 @@
 #include <unistd.h>
 
 #include "harness.h"
+#include "platform/hosted/machine/machine.h"
 #include "platform/hosted/machine/machine_ini.h"
 #include "platform/hosted/machine/paths.h"
 #include "platform/hosted/machine/ini_lines.h"
@@ -140,6 +141,18 @@ void CheckQuery(UINT (*query)(LPSTR, UINT), bool usable, const std::string& expe
   Check(query(buffer.data(), got) == got + 1, "a buffer without room for the NUL asks for the size");
 }
 
+// Only drive paths make directories, and those resolve inside the machine.
+void CheckDirectories(const hosted::MachineIni& ini) {
+  hosted::Machine machine{Machine()};
+  hosted::Machine::Use use(machine);
+  for (const std::string* directory : {&ini.windows, &ini.system}) {
+    bool drive = hosted::IsDriveDirectory(*directory);
+    Check(drive == IsDriveDirectoryText(*directory), "only X:\\ and FAT name bytes make a drive directory",
+          Shown(*directory));
+    if (drive) CheckInside(*directory);
+  }
+}
+
 void CheckMachineIni(std::string_view text) {
   MachineIniModel model = ReadMachineIni(text);
   hosted::MachineIni ini;
@@ -154,17 +167,14 @@ void CheckMachineIni(std::string_view text) {
     Check(ini.windows == model.windows && ini.system == model.system, "the directory texts are the model's",
           Shown(ini.windows) + ", " + Shown(ini.system));
   }
-  for (const std::string* directory : {&ini.windows, &ini.system}) {
-    bool drive = hosted::IsDriveDirectory(*directory);
-    Check(drive == IsDriveDirectoryText(*directory), "only X:\\ and FAT name bytes make a drive directory",
-          Shown(*directory));
-    if (drive) CheckInside(*directory);
-  }
+  CheckDirectories(ini);
 
   ResetFolder(Machine());
   fs::create_directories(Machine() + "/c/windows/system");
   WriteFile(Machine() + "/machine.ini", text);
-  // Each query stands on its own text.
+  // Each query stands on its own text, read by a machine of its own.
+  hosted::Machine machine{Machine()};
+  hosted::Machine::Use use(machine);
   CheckQuery(GetWindowsDirectoryA, parses && hosted::IsDriveDirectory(ini.windows), ini.windows);
   CheckQuery(GetSystemDirectoryA, parses && hosted::IsDriveDirectory(ini.system), ini.system);
 }
@@ -196,8 +206,10 @@ void CheckRestart(std::string_view text) {
   hosted::BootResult boot;
   {
     WorkingFolder here(ScratchFolder());
+    hosted::Machine machine{Machine()};
+    hosted::Machine::Use use(machine);
     int descriptors = OpenDescriptors();
-    boot = hosted::ProcessWininit();
+    boot = hosted::ProcessWininit(machine);
     Check(OpenDescriptors() == descriptors, "no file stays open after a restart");
   }
 
@@ -219,11 +231,6 @@ void CheckRestart(std::string_view text) {
 }
 
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  ::setenv(hosted::kMachineVariable, Machine().c_str(), 1);
-  return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string_view text(reinterpret_cast<const char*>(data), size);

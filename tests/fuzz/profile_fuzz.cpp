@@ -7,6 +7,7 @@
 // the file must then hold either its old bytes or exactly the new ones.
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,6 +19,7 @@
 #include "fault_plan.h"
 #include "harness.h"
 #include "platform/fault.h"
+#include "platform/hosted/machine/machine.h"
 #include "profile/profile.h"
 #include "text_model.h"
 
@@ -443,8 +445,10 @@ void CheckRead(Op op, const CaseInput& in, const Place& place, const std::string
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  // Drive paths lie in this machine folder.
-  ::setenv("WIN95_MACHINE", MachineFolder().c_str(), 1);
+  // Drive paths lie in this machine folder, opened once for the whole run.
+  std::filesystem::create_directories(MachineFolder());
+  static platform::hosted::Machine machine(MachineFolder());
+  static platform::hosted::Machine::Use use(machine);
   Check(ScratchFolder().size() < 80, "the scratch folder's path leaves room for scratch names", ScratchFolder());
   return 0;
 }

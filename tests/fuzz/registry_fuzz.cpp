@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "harness.h"
+#include "platform/hosted/machine/machine.h"
 #include "platform/hosted/machine/regedit4.h"
 #include "platform/platform.h"
 #include "registry_model.h"
@@ -130,6 +131,9 @@ void CheckRegistryCalls(std::string_view text, const RegistryFile& file) {
   const std::string registry = machine + "/registry.reg";
   ResetFolder(machine);
   WriteFile(registry, text);
+  // Each input is a run of its own: a machine that reads this registry.
+  platform::hosted::Machine inUse(machine);
+  platform::hosted::Machine::Use use(inUse);
   int descriptors = OpenDescriptors();
   std::size_t opened = 0;
   const RegistryBlock* deleted = nullptr;
@@ -151,11 +155,6 @@ void CheckRegistryCalls(std::string_view text, const RegistryFile& file) {
 }
 
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  ::setenv("WIN95_MACHINE", (ScratchFolder() + "/machine").c_str(), 1);
-  return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string_view text(reinterpret_cast<const char*>(data), size);

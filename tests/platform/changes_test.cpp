@@ -1,5 +1,6 @@
-// The change journal behind the closing line: a name counts as changed when
-// what stands there now is not what stood there at its first note.
+// The change notes behind the closing line: a wrapper around the host's
+// name-changing calls, where a name counts as changed when what stands there
+// now is not what stood there at its first note.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,23 +10,17 @@
 #include <vector>
 
 #include "machine_fixture.h"
-#include "platform/hosted/changes.h"
+#include "platform/files.h"
+#include "platform/hosted/machine/change_notes.h"
+#include "platform/text_file.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using platform::hosted::ForgetChanges;
-using platform::hosted::MachineChanged;
-using platform::hosted::NoteChangeAhead;
-using platform::hosted::WatchChanges;
+using platform::hosted::ChangeNotes;
+using platform::hosted::HostFiles;
 
-class ChangesTest : public MachineTest {
- protected:
-  void TearDown() override {
-    ForgetChanges();
-    MachineTest::TearDown();
-  }
-};
+class ChangesTest : public MachineTest {};
 
 TEST_F(ChangesTest, WhatStandsAtANoteNameNowDecides) {
   struct Case {
@@ -54,30 +49,53 @@ TEST_F(ChangesTest, WhatStandsAtANoteNameNowDecides) {
     fs::path path = Root() / "c" / "file.txt";
     fs::remove(path);
     if (c.existsBefore) write(path, "old");
-    ForgetChanges();
-    WatchChanges();
-    NoteChangeAhead(path.string());
+    ChangeNotes notes(HostFiles::Plain());
+    notes.NoteAhead(path.string());
     c.act(path);
-    EXPECT_EQ(MachineChanged(), c.changed) << c.name;
+    EXPECT_EQ(notes.Changed(), c.changed) << c.name;
   }
 }
 
 TEST_F(ChangesTest, TheFirstNoteOfANameKeepsWhatStoodThen) {
   fs::path path = Root() / "c" / "file.txt";
-  WatchChanges();
-  NoteChangeAhead(path.string());
+  ChangeNotes notes(HostFiles::Plain());
+  notes.NoteAhead(path.string());
   Put(path, "made");
-  NoteChangeAhead(path.string());  // a later note must not take "made" as the start
-  EXPECT_TRUE(MachineChanged());
+  notes.NoteAhead(path.string());  // a later note must not take "made" as the start
+  EXPECT_TRUE(notes.Changed());
   fs::remove(path);
-  EXPECT_FALSE(MachineChanged());
+  EXPECT_FALSE(notes.Changed());
 }
 
-TEST_F(ChangesTest, NothingIsNotedBeforeWatching) {
-  fs::path path = Root() / "c" / "file.txt";
-  NoteChangeAhead(path.string());
-  Put(path, "made");
-  EXPECT_FALSE(MachineChanged());
+// Installed on the machine, the wrapper sees every change the platform's
+// files make, and only those: a scratch file made and removed is none.
+TEST_F(ChangesTest, TheWrapperOnTheMachineSeesThePlatformsChanges) {
+  Put("c/old.txt", "old");
+  struct Case {
+    const char* name;
+    std::function<void()> act;
+    bool changed;
+  };
+  auto create = [](const char* path) {
+    platform::TextWriter writer;
+    return writer.Create(path) && writer.Close();
+  };
+  const std::vector<Case> cases = {
+      {"nothing", [] {}, false},
+      {"scratch made and removed", [&] { create("C:\\probe.$$$"); platform::RemoveFile("C:\\probe.$$$"); }, false},
+      {"created", [&] { create("C:\\new.txt"); }, true},
+      {"removed", [] { platform::RemoveFile("C:\\old.txt"); }, true},
+      {"renamed", [] { platform::RenameFile("C:\\old.txt", "C:\\moved.txt"); }, true},
+  };
+  for (const Case& c : cases) {
+    Clear();
+    Put("c/old.txt", "old");
+    ChangeNotes notes(TheMachine().Files());
+    TheMachine().SetFiles(&notes);
+    c.act();
+    TheMachine().SetFiles(nullptr);
+    EXPECT_EQ(notes.Changed(), c.changed) << c.name;
+  }
 }
 
 }  // namespace

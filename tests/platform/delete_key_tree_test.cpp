@@ -36,6 +36,7 @@ class DeleteKeyTreeTest : public MachineTest {
   template <typename Remove>
   std::pair<LONG, std::string> Run(const DeleteCase& test, Remove remove) {
     Put("registry.reg", kRegistry);
+    Reopen();
     HKEY parent = HKEY_LOCAL_MACHINE;
     if (test.parent != nullptr) {
       EXPECT_EQ(RegOpenKeyA(HKEY_LOCAL_MACHINE, test.parent, &parent), ERROR_SUCCESS) << test.parent;

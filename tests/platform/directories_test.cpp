@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -52,6 +51,7 @@ TEST_F(DirectoriesTest, MachineIniGivesTheTextsExactlyAsWritten) {
   for (const Case& c : cases) {
     std::filesystem::remove(Root() / "machine.ini");
     if (c.ini != nullptr) Put("machine.ini", c.ini);
+    Reopen();
     EXPECT_EQ(Windows(), c.windows) << (c.ini ? c.ini : "(no machine.ini)");
     EXPECT_EQ(System(), c.system) << (c.ini ? c.ini : "(no machine.ini)");
   }
@@ -59,6 +59,7 @@ TEST_F(DirectoriesTest, MachineIniGivesTheTextsExactlyAsWritten) {
 
 TEST_F(DirectoriesTest, ASmallBufferGetsTheSizeNeededAndNothingCopied) {
   Put("machine.ini", "[directories]\nwindows=C:\\WIN\n");  // 6 bytes
+  Reopen();
   std::array<char, 32> buffer{};
   buffer.fill('#');
   EXPECT_EQ(GetWindowsDirectoryA(buffer.data(), 6), 7u);
@@ -72,15 +73,16 @@ TEST_F(DirectoriesTest, ASmallBufferGetsTheSizeNeededAndNothingCopied) {
 
 TEST_F(DirectoriesTest, AnUnreadableMachineIniFailsBothQueries) {
   std::filesystem::create_directories(Root() / "machine.ini");
-  ::testing::internal::CaptureStderr();
+  Reopen();
   EXPECT_EQ(Windows(), "<failed>");
   EXPECT_EQ(System(), "<failed>");
-  std::string message = ::testing::internal::GetCapturedStderr();
-  EXPECT_NE(message.find("machine.ini: not a regular file"), std::string::npos) << message;
+  // The machine keeps why, for the program to say.
+  std::string problem = platform::hosted::Describe(TheMachine().DirectoriesProblem());
+  EXPECT_NE(problem.find("machine.ini: not a regular file"), std::string::npos) << problem;
 }
 
 TEST_F(DirectoriesTest, NoMachineFolderNoDirectories) {
-  ::unsetenv("WIN95_MACHINE");
+  test_support::MachineInUse none("");
   EXPECT_EQ(Windows(), "<failed>");
   EXPECT_EQ(System(), "<failed>");
 }

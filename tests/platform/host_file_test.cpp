@@ -1,6 +1,6 @@
 // The machine's records on the host: only regular files are read (nothing
-// blocks, nothing is followed), and a replacement never writes through
-// whatever stands at its scratch name.
+// blocks, nothing is followed), and the registry's rewrite never writes
+// through whatever stands at its scratch name.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -15,6 +15,7 @@
 
 #include "hostile.h"
 #include "machine_fixture.h"
+#include "platform/hosted/machine/machine.h"
 #include "platform/hosted/machine/whole_file.h"
 
 namespace {
@@ -22,11 +23,12 @@ namespace {
 namespace fs = std::filesystem;
 using platform::hosted::ReadHostFile;
 using platform::hosted::ReadResult;
-using platform::hosted::ReplaceHostFile;
-using platform::hosted::ReplaceResult;
+using Rewrite = platform::hosted::Machine::Rewrite;
 using test_support::Hostile;
 
 constexpr std::size_t kLimit = 1 << 20;
+constexpr const char* kOldText = "REGEDIT4\r\n";
+constexpr const char* kNewText = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\New]\r\n";
 
 class HostFileTest : public MachineTest {
  protected:
@@ -97,37 +99,39 @@ TEST_F(HostFileTest, WhateverStandsAtTheScratchNameIsNeverWrittenThrough) {
     fs::path file = Root() / "registry.reg";
     fs::path scratch = Root() / "registry.$$$";
     fs::remove(scratch);
-    Put("registry.reg", "old text");
+    Put("registry.reg", kOldText);
     if (!c.place(scratch, file)) {
       std::cout << "[ skipped  ] " << c.name << ": cannot be made here\n";
       continue;
     }
-    EXPECT_EQ(ReplaceHostFile(file.string(), scratch.string(), "new text"), ReplaceResult::kReplaced) << c.name;
-    EXPECT_EQ(Get(file), "new text") << c.name;
+    EXPECT_EQ(TheMachine().RewriteRegistry(kNewText), Rewrite::kRewritten) << c.name;
+    EXPECT_EQ(Get(file), kNewText) << c.name;
     EXPECT_EQ(Get(outside_), "outside") << c.name;
     EXPECT_FALSE(fs::exists(fs::symlink_status(scratch))) << c.name;
   }
 }
 
 TEST_F(HostFileTest, AFolderAtTheScratchNameFailsTheReplacement) {
-  std::string file = Put("registry.reg", "old text");
+  std::string file = Put("registry.reg", kOldText);
   fs::create_directory(Root() / "registry.$$$");
-  EXPECT_EQ(ReplaceHostFile(file, Path("registry.$$$"), "new text"), ReplaceResult::kFailed);
-  EXPECT_EQ(Get(file), "old text");
+  EXPECT_EQ(TheMachine().RewriteRegistry(kNewText), Rewrite::kFailed);
+  EXPECT_EQ(Get(file), kOldText);
   EXPECT_TRUE(fs::is_directory(Root() / "registry.$$$"));
 }
 
 TEST_F(HostFileTest, AReadOnlyOrIrregularFileIsNotReplaced) {
-  std::string file = Put("registry.reg", "old text");
+  std::string file = Put("registry.reg", kOldText);
   ::chmod(file.c_str(), 0444);
-  EXPECT_EQ(ReplaceHostFile(file, Path("registry.$$$"), "new text"), ReplaceResult::kReadOnly);
-  EXPECT_EQ(Get(file), "old text");
+  EXPECT_EQ(TheMachine().RewriteRegistry(kNewText), Rewrite::kReadOnly);
+  EXPECT_EQ(Get(file), kOldText);
   EXPECT_FALSE(Exists("registry.$$$"));
 
-  ASSERT_TRUE(test_support::PlaceHostile(Root() / "fifo.reg", Hostile::kFifo, outside_));
-  EXPECT_EQ(ReplaceHostFile(Path("fifo.reg"), Path("fifo.$$$"), "new text"), ReplaceResult::kFailed);
-  EXPECT_FALSE(Exists("fifo.$$$"));
-  EXPECT_TRUE(fs::is_fifo(Root() / "fifo.reg"));
+  fs::remove(file);
+  ASSERT_TRUE(test_support::PlaceHostile(Root() / "registry.reg", Hostile::kFifo, outside_));
+  Reopen();
+  EXPECT_EQ(TheMachine().RewriteRegistry(kNewText), Rewrite::kFailed);
+  EXPECT_FALSE(Exists("registry.$$$"));
+  EXPECT_TRUE(fs::is_fifo(Root() / "registry.reg"));
 }
 
 }  // namespace

@@ -158,11 +158,9 @@ TEST_F(MachinePathsTest, NamesNoFatDiskHoldsAreRefused) {
 
 TEST_F(MachinePathsTest, WithoutAMachineFolderADrivePathIsMissing) {
   Put("c/a.txt", "x");
-  ::unsetenv("WIN95_MACHINE");
+  test_support::MachineInUse none("");
   EXPECT_EQ(Where("C:\\a.txt"), "<none>");
   EXPECT_EQ(Where("C:\\b.txt", PathUse::kCreate), "<none>");
-  ::setenv("WIN95_MACHINE", "", 1);
-  EXPECT_EQ(Where("C:\\a.txt"), "<none>");
   platform::TextReader reader;
   EXPECT_FALSE(reader.Open("C:\\a.txt"));
 }
@@ -173,7 +171,7 @@ TEST_F(MachinePathsTest, OtherPathsAreHostPathsUsedAsTheyAre) {
   for (const char* path : paths) EXPECT_EQ(Where(path), std::string("host:") + path) << path;
   EXPECT_EQ(Where(""), "<none>");
   // A host path is used even with no machine folder.
-  ::unsetenv("WIN95_MACHINE");
+  test_support::MachineInUse none("");
   EXPECT_EQ(Where("plain.txt"), "host:plain.txt");
 }
 

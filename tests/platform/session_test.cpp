@@ -2,10 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <vector>
 #include <string>
 #include <sys/stat.h>
 
+#include "fault_plan.h"
 #include "hostile.h"
 #include "machine_fixture.h"
 #include "platform/hosted/machine/restart.h"
@@ -40,7 +40,7 @@ TEST_F(SessionTest, RenameSectionDeletesAndMovesThenTheFileIsKeptAsBak) {
   Put("c/WINDOWS/wininit.ini", wininit);
   Put("c/WINDOWS/WININIT.BAK", "an old backup");
 
-  BootResult boot = ProcessWininit();
+  BootResult boot = ProcessWininit(TheMachine());
   EXPECT_TRUE(boot.found);
   EXPECT_EQ(boot.deleted, 3);
   EXPECT_EQ(boot.moved, 1);
@@ -61,9 +61,10 @@ TEST_F(SessionTest, RenameSectionDeletesAndMovesThenTheFileIsKeptAsBak) {
 
 TEST_F(SessionTest, TheWindowsDirectoryComesFromMachineIni) {
   Put("machine.ini", "[directories]\r\nwindows=D:\\Win\r\n");
+  Reopen();
   Put("d/WIN/WININIT.INI", "[rename]\r\nNUL=D:\\WIN\\gone.txt\r\n");
   Put("d/WIN/gone.txt", "x");
-  BootResult boot = ProcessWininit();
+  BootResult boot = ProcessWininit(TheMachine());
   EXPECT_TRUE(boot.found);
   EXPECT_EQ(boot.deleted, 1);
   EXPECT_FALSE(Exists("d/WIN/gone.txt"));
@@ -84,7 +85,7 @@ TEST_F(SessionTest, OnlyFilesInsideTheMachineAreTouched) {
       "NUL=C:\\WINDOWS\\SYSTEM\\readonly.drv\r\n"
       "NUL=C:\\WINDOWS\\folder\r\n"
       "NUL=\r\n");
-  BootResult boot = ProcessWininit();
+  BootResult boot = ProcessWininit(TheMachine());
   EXPECT_EQ(boot.deleted, 0);
   EXPECT_EQ(boot.moved, 0);
   EXPECT_EQ(boot.notDeleted + boot.notMoved + boot.missing, 6);
@@ -105,7 +106,7 @@ TEST_F(SessionTest, AWininitThatIsNotARegularFileIsLeftAsItIs) {
     if (!test_support::PlaceHostile(Root() / "c/WINDOWS/wininit.ini", kind, outside)) continue;
     std::string name(test_support::HostileName(kind));
 
-    BootResult boot = ProcessWininit();
+    BootResult boot = ProcessWininit(TheMachine());
 
     EXPECT_TRUE(boot.found) << name;
     EXPECT_FALSE(boot.problem.empty()) << name;
@@ -114,58 +115,36 @@ TEST_F(SessionTest, AWininitThatIsNotARegularFileIsLeftAsItIs) {
     EXPECT_TRUE(fs::exists(fs::symlink_status(Root() / "c/WINDOWS/wininit.ini"))) << name;
     EXPECT_FALSE(Exists("c/WINDOWS/wininit.bak")) << name;
     EXPECT_EQ(Get(outside), list) << name;
-    EXPECT_EQ(platform::hosted::RestartLine(boot).rfind("restarted: nothing deleted: C:\\WINDOWS\\wininit.ini", 0), 0u)
-        << platform::hosted::RestartLine(boot);
+    EXPECT_EQ(boot.iniPath, "C:\\WINDOWS\\wininit.ini") << name;
   }
 }
 
-TEST(RestartLine, SaysWhatWasDeletedAndMentionsTroubleOnlyWhenThereWasSome) {
-  auto boot = [](int deleted, int moved, int missing, int notDeleted, int notMoved, bool saved = true) {
-    BootResult result;
-    result.found = true;
-    result.iniPath = "C:\\WINDOWS\\wininit.ini";
-    result.deleted = deleted;
-    result.moved = moved;
-    result.missing = missing;
-    result.notDeleted = notDeleted;
-    result.notMoved = notMoved;
-    result.saved = saved;
-    return result;
-  };
-  BootResult none;
-  BootResult unreadable = boot(0, 0, 0, 0, 0);
-  unreadable.problem = "not a regular file";
-  struct Case {
-    BootResult boot;
-    const char* line;
-  };
-  const std::vector<Case> cases = {
-      {boot(5, 0, 0, 0, 0), "restarted: 5 files deleted"},
-      {boot(1, 0, 0, 0, 0), "restarted: 1 file deleted"},
-      {boot(5, 1, 0, 0, 0), "restarted: 5 files deleted, 1 file moved"},
-      {boot(5, 0, 3, 0, 0), "restarted: 5 files deleted; 3 were already gone"},
-      {boot(0, 0, 1, 0, 0), "restarted: no files deleted; 1 was already gone"},
-      {boot(4, 0, 0, 1, 0), "restarted: 4 files deleted; 1 file could not be deleted"},
-      {boot(4, 0, 0, 0, 2), "restarted: 4 files deleted; 2 files could not be moved"},
-      {boot(2, 0, 0, 0, 0, false), "restarted: 2 files deleted; wininit.ini could not be renamed to wininit.bak"},
-      {none, "restarted: nothing to delete"},
-      {unreadable,
-       "restarted: nothing deleted: C:\\WINDOWS\\wininit.ini was left as it is (not a regular file)"},
-  };
-  for (const Case& c : cases) EXPECT_EQ(platform::hosted::RestartLine(c.boot), c.line);
-}
-
-TEST(ClosingLine, SaysWhetherTheMachineChanged) {
-  EXPECT_EQ(platform::hosted::ClosingLine(false), "nothing changed");
-  EXPECT_EQ(platform::hosted::ClosingLine(true), "uninstalled; restart to finish");
+// The restart deletes and moves through the platform's files, so the fault
+// seam reaches it as it reaches every other change.
+TEST_F(SessionTest, TheRestartGoesThroughTheFaultSeam) {
+  for (platform::FileOp op : {platform::FileOp::kDelete, platform::FileOp::kRename}) {
+    Put("c/WINDOWS/gone.txt", "x");
+    Put("c/WINDOWS/new.txt", "new");
+    Put("c/WINDOWS/wininit.ini", "[rename]\r\nNUL=C:\\WINDOWS\\gone.txt\r\nC:\\WINDOWS\\moved.txt=C:\\WINDOWS\\new.txt\r\n");
+    auto failing = test_support::FaultPlan::From(op, 1);
+    test_support::ScopedFaultHook hook(failing);
+    BootResult boot = ProcessWininit(TheMachine());
+    bool deleting = op == platform::FileOp::kDelete;
+    EXPECT_EQ(boot.notDeleted, deleting ? 1 : 0);
+    EXPECT_EQ(boot.notMoved, deleting ? 0 : 1);
+    EXPECT_EQ(Exists("c/WINDOWS/gone.txt"), deleting);
+    EXPECT_EQ(Exists("c/WINDOWS/new.txt"), !deleting);
+    // The list itself is renamed through the seam too.
+    EXPECT_EQ(boot.saved, deleting);
+  }
 }
 
 TEST_F(SessionTest, OnlyARebootAsksForARestart) {
-  EXPECT_FALSE(platform::hosted::RestartRequested());
+  EXPECT_FALSE(TheMachine().RestartRequested());
   EXPECT_EQ(ExitWindowsEx(EWX_LOGOFF, 0), TRUE);
-  EXPECT_FALSE(platform::hosted::RestartRequested());
+  EXPECT_FALSE(TheMachine().RestartRequested());
   EXPECT_EQ(ExitWindowsEx(EWX_REBOOT, 0), TRUE);
-  EXPECT_TRUE(platform::hosted::RestartRequested());
+  EXPECT_TRUE(TheMachine().RestartRequested());
 }
 
 }  // namespace

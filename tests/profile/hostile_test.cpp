@@ -16,6 +16,7 @@
 #include "edit_operations.h"
 #include "hostile.h"
 #include "hostile_disk.h"
+#include "machine_in_use.h"
 #include "profile/profile.h"
 #include "profile_fixture.h"
 #include "param_name.h"
@@ -159,7 +160,7 @@ class TwinNames : public Hostile, public ::testing::WithParamInterface<EditOpera
   TwinNames() { fs::create_directories(Root() / "c"); }
 
  private:
-  test_support::MachineVariable machineVariable_{Root()};
+  test_support::MachineInUse machine_{Root()};
 };
 
 TEST_P(TwinNames, NeitherTwinIsReached) {

@@ -67,8 +67,4 @@ void TempFolder::Clear() const {
   for (const fs::directory_entry& entry : fs::directory_iterator(root_)) fs::remove_all(entry.path());
 }
 
-MachineVariable::MachineVariable(const fs::path& machine) { ::setenv("WIN95_MACHINE", machine.c_str(), 1); }
-
-MachineVariable::~MachineVariable() { ::unsetenv("WIN95_MACHINE"); }
-
 }  // namespace test_support

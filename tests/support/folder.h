@@ -45,15 +45,6 @@ class TempFolder {
   std::filesystem::path root_;
 };
 
-// Names a folder as the machine (WIN95_MACHINE) for the object's life.
-class MachineVariable {
- public:
-  explicit MachineVariable(const std::filesystem::path& machine);
-  ~MachineVariable();
-  MachineVariable(const MachineVariable&) = delete;
-  MachineVariable& operator=(const MachineVariable&) = delete;
-};
-
 }  // namespace test_support
 
 #endif  // CPUNINST_TESTS_SUPPORT_FOLDER_H

@@ -113,14 +113,4 @@ TEST(TempFolder, KeepsBytesWholeAndTellsEntriesApart) {
   EXPECT_FALSE(fs::exists(base));
 }
 
-TEST(MachineVariable, NamesTheFolderForItsScopeOnly) {
-  test_support::TempFolder folder;
-  {
-    test_support::MachineVariable variable(folder.Root());
-    ASSERT_NE(std::getenv("WIN95_MACHINE"), nullptr);
-    EXPECT_EQ(std::getenv("WIN95_MACHINE"), folder.Root().string());
-  }
-  EXPECT_EQ(std::getenv("WIN95_MACHINE"), nullptr);
-}
-
 }  // namespace

@@ -11,6 +11,7 @@
 #include "card_machine.h"
 #include "child.h"
 #include "hostile_disk.h"
+#include "machine_in_use.h"
 #include "fault_plan.h"
 #include "platform/fault.h"
 #include "tally.h"
@@ -65,7 +66,7 @@ class BootListTest : public testing::Test {
   }
 
   Machine machine_;
-  test_support::MachineVariable machineVariable_{machine_.Root()};
+  test_support::MachineInUse machineInUse_{machine_.Root()};
   const std::string kWholeList = BootList(kWindowsDir, kSystemDir);
 };
 

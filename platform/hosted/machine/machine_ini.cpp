@@ -1,7 +1,7 @@
 #include "platform/hosted/machine/machine_ini.h"
 
 #include "platform/ascii.h"
-#include "platform/hosted/diagnostics.h"
+#include "platform/hosted/machine/printable.h"
 #include "platform/hosted/machine/ini_lines.h"
 
 namespace platform::hosted {

@@ -1,6 +1,5 @@
 #include "platform/hosted/machine/paths.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <memory>
@@ -8,6 +7,7 @@
 #include <vector>
 
 #include "platform/ascii.h"
+#include "platform/hosted/machine/machine.h"
 
 namespace platform::hosted {
 namespace {
@@ -78,13 +78,14 @@ bool SplitNames(std::string_view rest, std::vector<std::string_view>& names) {
   return true;
 }
 
-PathLookup LookUpDrivePath(const char* path, PathUse use, std::string& hostPath) {
-  const char* machine = MachineFolder();
-  if (machine == nullptr) return PathLookup::kRefused;
+}  // namespace
+
+PathLookup Machine::LookUp(const char* path, PathUse use, std::string& hostPath) const {
+  if (!Named()) return PathLookup::kRefused;
   std::vector<std::string_view> names;
   if (!SplitNames(path + 2, names)) return PathLookup::kRefused;
 
-  std::string host = machine;
+  std::string host = folder_;
   host += '/';
   host += ascii::Lower(path[0]);
   switch (Inspect(host)) {
@@ -121,20 +122,9 @@ PathLookup LookUpDrivePath(const char* path, PathUse use, std::string& hostPath)
   return PathLookup::kFound;
 }
 
-}  // namespace
-
 const char* MachineFolder() {
-  const char* machine = std::getenv(kMachineVariable);
-  return machine != nullptr && machine[0] != '\0' ? machine : nullptr;
-}
-
-bool MachineFile(std::string_view name, std::string& hostPath) {
-  const char* machine = MachineFolder();
-  if (machine == nullptr) return false;
-  hostPath = machine;
-  hostPath += '/';
-  hostPath += name;
-  return true;
+  const Machine& machine = Machine::Current();
+  return machine.Named() ? machine.Folder().c_str() : nullptr;
 }
 
 bool IsDrivePath(const char* path) {
@@ -143,7 +133,7 @@ bool IsDrivePath(const char* path) {
 
 PathLookup LookUpPath(const char* path, PathUse use, std::string& hostPath) {
   if (path == nullptr || path[0] == '\0') return PathLookup::kRefused;
-  if (IsDrivePath(path)) return LookUpDrivePath(path, use, hostPath);
+  if (IsDrivePath(path)) return Machine::Current().LookUp(path, use, hostPath);
   hostPath = path;
   return PathLookup::kFound;
 }

@@ -1,53 +1,53 @@
 #include "platform/hosted/machine/records.h"
 
-#include "platform/hosted/machine/paths.h"
-#include "platform/hosted/machine/whole_file.h"
-
 namespace platform::hosted {
 namespace {
 
-// Reads a record; a missing one is empty text and exists false. False with
-// the cause.
+std::string RecordPath(const std::string& folder, std::string_view name) {
+  std::string path = folder;
+  path += '/';
+  path += name;
+  return path;
+}
+
+// Reads a record; a missing one is empty text and exists false.
 bool ReadRecord(const std::string& path, std::size_t maxBytes, std::string& text, bool& exists,
-                std::string& problem) {
+                RecordProblem& problem) {
   ReadResult read = ReadHostFile(path, text, maxBytes);
   exists = read != ReadResult::kMissing;
   if (read == ReadResult::kRead || read == ReadResult::kMissing) return true;
-  problem = path + ": " + DescribeReadFailure(read, maxBytes);
+  problem = {path, read, maxBytes, 0, {}};
   return false;
 }
 
 }  // namespace
 
-bool LoadRegistry(RegistryRecord& registry, std::string& problem) {
-  registry.text.clear();
-  registry.file = RegistryFile{};
-  if (!MachineFile(kRegistryName, registry.path)) {
-    registry.path.clear();
-    return true;
-  }
+std::string Describe(const RecordProblem& problem) {
+  if (problem.read != ReadResult::kRead) return problem.path + ": " + DescribeReadFailure(problem.read, problem.limit);
+  return problem.path + ": line " + std::to_string(problem.line) + ": " + problem.reason;
+}
+
+bool LoadRegistry(const std::string& folder, RegistryRecord& registry, RecordProblem& problem) {
+  registry = RegistryRecord{};
+  registry.path = RecordPath(folder, kRegistryName);
   bool exists = false;
   if (!ReadRecord(registry.path, kMaxRegistryBytes, registry.text, exists, problem)) return false;
   if (!exists) return true;
   RegistryError error;
   if (registry.file.Parse(registry.text, error)) return true;
-  problem = registry.path + ": line " + std::to_string(error.line) + ": " + error.reason;
+  problem = {registry.path, ReadResult::kRead, 0, error.line, error.reason};
   return false;
 }
 
-bool LoadMachineIni(MachineIni& ini, std::string& problem) {
+bool LoadMachineIni(const std::string& folder, MachineIni& ini, RecordProblem& problem) {
   ini = MachineIni{};
-  std::string path;
-  if (!MachineFile(kMachineIniName, path)) {
-    problem = std::string(kMachineVariable) + " is not set";
-    return false;
-  }
+  const std::string path = RecordPath(folder, kMachineIniName);
   std::string text;
   bool exists = false;
   if (!ReadRecord(path, kMaxMachineIniBytes, text, exists, problem)) return false;
   MachineIniError error;
   if (ParseMachineIni(text, ini, error)) return true;
-  problem = path + ": line " + std::to_string(error.line) + ": " + error.reason;
+  problem = {path, ReadResult::kRead, 0, error.line, error.reason};
   return false;
 }
 

@@ -1,15 +1,13 @@
 #include "platform/hosted/machine/restart.h"
 
-#include <array>
-#include <cstdio>
 #include <string_view>
 #include <sys/stat.h>
 
+#include "platform/files.h"
 #include "platform/hosted/machine/ini_lines.h"
+#include "platform/hosted/machine/machine.h"
 #include "platform/hosted/machine/paths.h"
 #include "platform/hosted/machine/whole_file.h"
-#include "platform/native_file.h"
-#include "platform/platform.h"
 
 namespace platform::hosted {
 namespace {
@@ -18,14 +16,8 @@ constexpr std::string_view kWininitName = "\\wininit.ini";
 constexpr std::string_view kBackupName = "\\wininit.bak";
 constexpr std::string_view kRenameSection = "rename";
 constexpr std::string_view kNulDevice = "NUL";
-constexpr std::size_t kPathSize = 260;
 // Far above the few lines Windows 95 would process at boot.
 constexpr std::size_t kMaxWininitBytes = std::size_t{1} << 20;
-
-constexpr std::string_view kRestarted = "restarted: ";
-constexpr std::string_view kNothingScheduled = "nothing to delete";
-constexpr std::string_view kNothingChanged = "nothing changed";
-constexpr std::string_view kRestartToFinish = "uninstalled; restart to finish";
 
 enum class Outcome { kDone, kMissing, kFailed };
 
@@ -52,7 +44,7 @@ Outcome DeleteAtBoot(const std::string& path) {
     case Kind::kOther: return Outcome::kFailed;
     case Kind::kFile: break;
   }
-  return RemoveNativeFile(path.c_str()) ? Outcome::kDone : Outcome::kFailed;
+  return RemoveFile(path.c_str()) ? Outcome::kDone : Outcome::kFailed;
 }
 
 // dest=src: src takes dest's name, an existing dest going first.
@@ -67,28 +59,29 @@ Outcome MoveAtBoot(const std::string& dest, const std::string& src) {
   Kind destKind = Inspect(dest, PathUse::kCreate, hostDest);
   if (destKind == Kind::kOther) return Outcome::kFailed;
   if (hostDest == hostSrc) return Outcome::kDone;
-  if (destKind == Kind::kFile && !RemoveNativeFile(dest.c_str())) return Outcome::kFailed;
-  return RenameNativeFile(src.c_str(), dest.c_str()) ? Outcome::kDone : Outcome::kFailed;
+  if (destKind == Kind::kFile && !RemoveFile(dest.c_str())) return Outcome::kFailed;
+  return RenameFile(src.c_str(), dest.c_str()) ? Outcome::kDone : Outcome::kFailed;
 }
 
-// "1 file", "3 files".
-std::string Count(int count, std::string_view one, std::string_view many) {
-  return std::to_string(count) + ' ' + std::string(count == 1 ? one : many);
-}
-
-std::string WindowsDirectory() {
-  std::array<char, kPathSize> buffer{};
-  UINT length = GetWindowsDirectoryA(buffer.data(), buffer.size());
-  if (length == 0 || length >= buffer.size()) return {};
-  return std::string(buffer.data(), length);
+// wininit.ini becomes wininit.bak, in one step over an old one (which keeps
+// its name's case).
+bool SaveAsBackup(const std::string& ini, const std::string& backup) {
+  std::string hostBackup;
+  switch (Inspect(backup, PathUse::kCreate, hostBackup)) {
+    case Kind::kFile: return ReplaceFile(ini.c_str(), backup.c_str()) == ReplaceResult::kReplaced;
+    case Kind::kMissing: return RenameFile(ini.c_str(), backup.c_str());
+    case Kind::kOther: break;
+  }
+  return false;
 }
 
 }  // namespace
 
-BootResult ProcessWininit() {
+BootResult ProcessWininit(Machine& machine) {
   BootResult result;
-  std::string windows = WindowsDirectory();
-  if (windows.empty()) return result;
+  const MachineIni* directories = machine.Directories();
+  if (directories == nullptr || !IsDriveDirectory(directories->windows)) return result;
+  const std::string& windows = directories->windows;
   result.iniPath = windows + std::string(kWininitName);
   std::string hostIni;
   switch (LookUpPath(result.iniPath.c_str(), PathUse::kExisting, hostIni)) {
@@ -118,30 +111,8 @@ BootResult ProcessWininit() {
     }
     return true;
   });
-  std::string hostBackup;
-  std::string backup = windows + std::string(kBackupName);
-  result.saved = ResolvePath(backup.c_str(), PathUse::kCreate, hostBackup) &&
-                 std::rename(hostIni.c_str(), hostBackup.c_str()) == 0;
+  result.saved = SaveAsBackup(result.iniPath, windows + std::string(kBackupName));
   return result;
-}
-
-std::string RestartLine(const BootResult& boot) {
-  std::string line(kRestarted);
-  if (!boot.found) return line + std::string(kNothingScheduled);
-  if (!boot.problem.empty()) {
-    return line + "nothing deleted: " + boot.iniPath + " was left as it is (" + boot.problem + ")";
-  }
-  line += boot.deleted == 0 ? std::string("no files deleted") : Count(boot.deleted, "file", "files") + " deleted";
-  if (boot.moved > 0) line += ", " + Count(boot.moved, "file", "files") + " moved";
-  if (boot.missing > 0) line += "; " + Count(boot.missing, "was", "were") + " already gone";
-  if (boot.notDeleted > 0) line += "; " + Count(boot.notDeleted, "file", "files") + " could not be deleted";
-  if (boot.notMoved > 0) line += "; " + Count(boot.notMoved, "file", "files") + " could not be moved";
-  if (!boot.saved) line += "; wininit.ini could not be renamed to wininit.bak";
-  return line;
-}
-
-std::string ClosingLine(bool machineChanged) {
-  return std::string(machineChanged ? kRestartToFinish : kNothingChanged);
 }
 
 }  // namespace platform::hosted

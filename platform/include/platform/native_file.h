@@ -48,15 +48,16 @@ class NativeFile {
 
 // Deletes a file; fails for a read-only one and for anything but a file.
 bool RemoveNativeFile(const char* path);
-// Whether RemoveNativeFile could delete the file as it stands now.
-bool CanRemoveNativeFile(const char* path);
 // Renames a file; never replaces an existing one.
 bool RenameNativeFile(const char* from, const char* to);
 
-enum class MoveResult { kMoved, kFailed, kNotImplemented };
+enum class MoveResult { kMoved, kNotDeletable, kFailed, kNotImplemented };
 // Moves a file onto an existing one in one step, so that the name always
-// holds one of the two. kNotImplemented where the system has no such move.
-MoveResult ReplaceNativeFile(const char* from, const char* to);
+// holds one of the two. The existing one must be a file RemoveNativeFile
+// could delete (kNotDeletable otherwise, checked first); refused makes the
+// move itself fail as if the system had refused it. kNotImplemented where the
+// system has no such move.
+MoveResult ReplaceNativeFile(const char* from, const char* to, bool refused);
 
 }  // namespace platform
 

@@ -1,7 +1,7 @@
-// The hosted start-up, driven as a real program: its arguments, refusal
-// without a machine, WinMain's result, answers from standard input, the
-// closing line, the restart, and standard streams that are closed, full or
-// read by nobody.
+// The hosted shell, driven as a real program over a probe's WinMain: its
+// arguments, refusal without a machine, WinMain's result, answers from
+// standard input, the closing line, the restart, and standard streams that
+// are closed, full or read by nobody; and the words of its last line.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -9,6 +9,8 @@
 
 #include "child.h"
 #include "machine_fixture.h"
+#include "platform/hosted/machine/restart.h"
+#include "uninstall/hosted_shell.h"
 
 namespace {
 
@@ -28,7 +30,7 @@ class StartupTest : public MachineTest {
   // The probe over this machine, doing the actions, with the answers as input.
   ChildLaunch Launch(const std::string& actions, const std::string& input = "") const {
     ChildLaunch launch;
-    launch.program = STARTUP_PROBE;
+    launch.program = SHELL_PROBE;
     launch.environment["WIN95_MACHINE"] = Root().string();
     launch.environment["PROBE_ACTIONS"] = actions;
     launch.input = input;
@@ -220,6 +222,47 @@ TEST_F(StartupTest, AClosedStandardOutputIsNeverReusedForAFile) {
   EXPECT_EQ(run.exitStatus, 0);
   // Had the file taken descriptor 1, the program's output would be in it.
   EXPECT_EQ(Get(Root() / "c/probe.txt"), "data");
+}
+
+TEST(ShellLines, RestartLineSaysWhatWasDeletedAndMentionsTroubleOnlyWhenThereWasSome) {
+  auto boot = [](int deleted, int moved, int missing, int notDeleted, int notMoved, bool saved = true) {
+    platform::hosted::BootResult result;
+    result.found = true;
+    result.iniPath = "C:\\WINDOWS\\wininit.ini";
+    result.deleted = deleted;
+    result.moved = moved;
+    result.missing = missing;
+    result.notDeleted = notDeleted;
+    result.notMoved = notMoved;
+    result.saved = saved;
+    return result;
+  };
+  platform::hosted::BootResult none;
+  platform::hosted::BootResult unreadable = boot(0, 0, 0, 0, 0);
+  unreadable.problem = "not a regular file";
+  struct Case {
+    platform::hosted::BootResult boot;
+    const char* line;
+  };
+  const std::vector<Case> cases = {
+      {boot(5, 0, 0, 0, 0), "restarted: 5 files deleted"},
+      {boot(1, 0, 0, 0, 0), "restarted: 1 file deleted"},
+      {boot(5, 1, 0, 0, 0), "restarted: 5 files deleted, 1 file moved"},
+      {boot(5, 0, 3, 0, 0), "restarted: 5 files deleted; 3 were already gone"},
+      {boot(0, 0, 1, 0, 0), "restarted: no files deleted; 1 was already gone"},
+      {boot(4, 0, 0, 1, 0), "restarted: 4 files deleted; 1 file could not be deleted"},
+      {boot(4, 0, 0, 0, 2), "restarted: 4 files deleted; 2 files could not be moved"},
+      {boot(2, 0, 0, 0, 0, false), "restarted: 2 files deleted; wininit.ini could not be renamed to wininit.bak"},
+      {none, "restarted: nothing to delete"},
+      {unreadable,
+       "restarted: nothing deleted: C:\\WINDOWS\\wininit.ini was left as it is (not a regular file)"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(uninstall::RestartLine(c.boot), c.line);
+}
+
+TEST(ShellLines, ClosingLineSaysWhetherTheMachineChanged) {
+  EXPECT_EQ(uninstall::ClosingLine(false), "nothing changed");
+  EXPECT_EQ(uninstall::ClosingLine(true), "uninstalled; restart to finish");
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Where a path of the program lies on the host. A path that starts with a
-// drive letter and ':' lies in the machine folder named by WIN95_MACHINE;
+// drive letter and ':' lies in the current machine's folder (machine.h);
 // any other path is an ordinary host path.
 #ifndef CPUNINST_PLATFORM_HOSTED_MACHINE_PATHS_H
 #define CPUNINST_PLATFORM_HOSTED_MACHINE_PATHS_H
@@ -9,15 +9,9 @@
 
 namespace platform::hosted {
 
-// The variable that names the machine folder.
-inline constexpr const char* kMachineVariable = "WIN95_MACHINE";
-
-// The machine folder, or null when WIN95_MACHINE is unset or empty.
+// The folder of the current machine (Machine::Current()), or null when no
+// folder is named.
 const char* MachineFolder();
-
-// The host path of a file directly in the machine folder (registry.reg,
-// machine.ini). False when no machine folder is set.
-bool MachineFile(std::string_view name, std::string& hostPath);
 
 // Whether a path starts with a drive letter and ':'.
 bool IsDrivePath(const char* path);
@@ -30,7 +24,7 @@ enum class PathUse {
 };
 
 // The host path for a program path, or false when the path cannot name a
-// file (a drive path with no machine folder set, one whose folders do not
+// file (a drive path with no current machine, one whose folders do not
 // exist, or one that would pass through a symbolic link).
 //
 // Drive paths: `\` and `/` separate names; empty names and `.` are skipped;

@@ -1,18 +1,6 @@
-#include "platform/hosted/diagnostics.h"
-
-#include <algorithm>
-#include <cstdio>
-#include <vector>
+#include "platform/hosted/machine/printable.h"
 
 namespace platform::hosted {
-
-void SayOnce(const std::string& message) {
-  static std::vector<std::string> said;
-  if (std::find(said.begin(), said.end(), message) != said.end()) return;
-  said.push_back(message);
-  std::fprintf(stderr, "%s\n", message.c_str());
-  std::fflush(stderr);
-}
 
 std::string Printable(std::string_view text, std::size_t maxBytes) {
   std::string shown;

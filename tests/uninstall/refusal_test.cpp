@@ -1,15 +1,16 @@
-// The start-up's checks: every machine it must refuse, with the cause named,
-// and the machines it lets through.
+// The machine's start-up checks and the shell's words for them: every
+// machine the program must refuse, with the cause named, and the machines it
+// lets through.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "machine_fixture.h"
-#include "platform/hosted/machine/check.h"
+#include "platform/hosted/machine/machine.h"
+#include "uninstall/hosted_shell.h"
 
 namespace {
 
@@ -27,11 +28,14 @@ class MachineCheckTest : public MachineTest {
     fs::create_directories(outside_ / "WINDOWS");
     Put(outside_ / "outside.reg", kRegistry);
   }
-  std::string Check() {
-    std::string problem;
-    bool accepted = platform::hosted::CheckMachine(problem);
-    return accepted ? "accepted" : problem;
+  // A new run's machine on folder (the machine folder unless given).
+  std::string Check(const std::string& folder) {
+    platform::hosted::Machine machine(folder);
+    platform::hosted::MachineProblem problem = machine.Check();
+    return problem.kind == platform::hosted::MachineProblem::Kind::kNone ? "accepted"
+                                                                         : uninstall::RefusalLine(problem);
   }
+  std::string Check() { return Check(Root().string()); }
   fs::path outside_;
 };
 
@@ -49,13 +53,12 @@ TEST_F(MachineCheckTest, EveryRefusalNamesItsCause) {
     const char* name;
     std::function<void()> breakIt;
     const char* cause;
+    std::string folder = {};  // the machine folder's when empty
   };
   auto ini = [this](const std::string& body) { Put("machine.ini", "[directories]\r\n" + body + "\r\n"); };
   const std::vector<Case> cases = {
-      {"no variable", [] { ::unsetenv("WIN95_MACHINE"); }, "WIN95_MACHINE is not set"},
-      {"empty variable", [] { ::setenv("WIN95_MACHINE", "", 1); }, "WIN95_MACHINE is not set"},
-      {"not a folder", [this] { ::setenv("WIN95_MACHINE", (outside_ / "outside.reg").c_str(), 1); },
-       "which is not a folder"},
+      {"no folder named", [] {}, "WIN95_MACHINE is not set", "-"},
+      {"not a folder", [] {}, "which is not a folder", (outside_ / "outside.reg").string()},
       {"no Windows folder", [this] { fs::remove(Root() / "c/WINDOWS"); },
        "the Windows directory C:\\WINDOWS is not a folder on drive C:"},
       {"Windows is a file", [this] { fs::remove(Root() / "c/WINDOWS"); Put("c/WINDOWS", "x"); },
@@ -84,12 +87,11 @@ TEST_F(MachineCheckTest, EveryRefusalNamesItsCause) {
       {"control byte", [&] { ini("windows=C:\\WIN\x01"); }, "windows=C:\\WIN? is not a drive path"},
   };
   for (const Case& c : cases) {
-    ::setenv("WIN95_MACHINE", Root().c_str(), 1);
     fs::remove_all(Root());
     fs::create_directories(Root() / "c/WINDOWS");
     Put("registry.reg", kRegistry);
     c.breakIt();
-    std::string problem = Check();
+    std::string problem = c.folder.empty() ? Check() : Check(c.folder == "-" ? "" : c.folder);
     EXPECT_NE(problem.find(c.cause), std::string::npos) << c.name << ": " << problem;
   }
 }

@@ -1,4 +1,4 @@
-// A stand-in program for the start-up's tests. The words of PROBE_ACTIONS say
+// A stand-in program over the hosted shell, for the shell's tests. The words of PROBE_ACTIONS say
 // what to do: "box" shows an OK/Cancel box and a Yes/No box, "confirm" shows
 // an OK/Cancel box and creates C:\probe.txt on OK, "reboot" asks for a
 // restart, "write" creates C:\probe.txt, "scratch" creates and removes
@@ -13,6 +13,7 @@
 #include "platform/files.h"
 #include "platform/platform.h"
 #include "platform/text_file.h"
+#include "uninstall/hosted_shell.h"
 
 namespace {
 
@@ -62,3 +63,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int showState) {
   std::fflush(stdout);
   return result;
 }
+
+int main(int argc, char** argv) { return uninstall::RunHostedShell(argc, argv, WinMain); }

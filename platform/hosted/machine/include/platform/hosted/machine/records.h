@@ -1,6 +1,6 @@
 // The machine's own records in the machine folder (registry.reg,
-// machine.ini): their names, how large each may grow, and reading one whole
-// with the reason in one line when it cannot be had.
+// machine.ini): their names, how large each may grow, reading one whole, and
+// why one could not be had.
 #ifndef CPUNINST_PLATFORM_HOSTED_MACHINE_RECORDS_H
 #define CPUNINST_PLATFORM_HOSTED_MACHINE_RECORDS_H
 
@@ -10,6 +10,7 @@
 
 #include "platform/hosted/machine/machine_ini.h"
 #include "platform/hosted/machine/regedit4.h"
+#include "platform/hosted/machine/whole_file.h"
 
 namespace platform::hosted {
 
@@ -22,22 +23,33 @@ inline constexpr std::string_view kMachineIniName = "machine.ini";
 inline constexpr std::size_t kMaxRegistryBytes = std::size_t{64} << 20;
 inline constexpr std::size_t kMaxMachineIniBytes = std::size_t{64} << 10;
 
+// Why a record could not be had: it could not be read (read), or it was read
+// and does not parse (line, reason).
+struct RecordProblem {
+  std::string path;  // empty: no problem
+  ReadResult read = ReadResult::kRead;
+  std::size_t limit = 0;
+  std::size_t line = 0;
+  std::string reason;
+};
+
+// The problem in one line: "/m/registry.reg: line 3: unknown root key".
+std::string Describe(const RecordProblem& problem);
+
 // The registry as it stands: its host path, its text and what it parses to.
-// With no machine folder or no file the registry is empty. False when the
-// file cannot be read or does not parse; problem then names the file and the
-// cause ("/m/registry.reg: line 3: unknown root key").
 struct RegistryRecord {
   std::string path;
   std::string text;
   RegistryFile file;
 };
-bool LoadRegistry(RegistryRecord& registry, std::string& problem);
 
-// The directory texts of machine.ini, the defaults when there is none. False
-// when there is no machine folder, or the file cannot be read or does not
-// parse, with the cause in problem. The texts are not checked here (see
-// IsDriveDirectory).
-bool LoadMachineIni(MachineIni& ini, std::string& problem);
+// Reads <folder>/registry.reg (missing: an empty registry) and parses it.
+// False with the problem when it cannot be read or does not parse.
+bool LoadRegistry(const std::string& folder, RegistryRecord& registry, RecordProblem& problem);
+
+// The directory texts of <folder>/machine.ini, the defaults when there is
+// none. False with the problem when it cannot be read or does not parse.
+bool LoadMachineIni(const std::string& folder, MachineIni& ini, RecordProblem& problem);
 
 }  // namespace platform::hosted
 

@@ -1,5 +1,5 @@
-// The end of a session on the hosted machine: the restart that ExitWindowsEx
-// asks for, carried out by the start-up once WinMain has returned.
+// The restart that ExitWindowsEx asks for (Machine::RestartRequested), carried
+// out once WinMain has returned: what Windows 95 does with wininit.ini at boot.
 #ifndef CPUNINST_PLATFORM_HOSTED_MACHINE_RESTART_H
 #define CPUNINST_PLATFORM_HOSTED_MACHINE_RESTART_H
 
@@ -7,8 +7,7 @@
 
 namespace platform::hosted {
 
-// True once ExitWindowsEx has asked for a restart.
-bool RestartRequested();
+class Machine;
 
 // What a boot did with <windows>\wininit.ini.
 struct BootResult {
@@ -26,16 +25,9 @@ struct BootResult {
 // Processes wininit.ini as Windows 95 does at boot: each line of its
 // [rename] sections in order, NUL=path deleting the file and dest=src moving
 // src onto dest; then renames it to wininit.bak, replacing an old one. Only
-// drive paths are acted on, so a copied machine cannot name host files.
-BootResult ProcessWininit();
-
-// The line that says what a restart did: "restarted: 5 files deleted", with
-// moves, files already gone and failures added only when there were any.
-std::string RestartLine(const BootResult& boot);
-
-// The program's last line once WinMain has returned, for a session that did
-// not restart: whether it changed the machine.
-std::string ClosingLine(bool machineChanged);
+// drive paths are acted on, so a copied machine cannot name host files. Every
+// deletion and move goes through the platform's files and their fault seam.
+BootResult ProcessWininit(Machine& machine);
 
 }  // namespace platform::hosted
 
