@@ -36,8 +36,11 @@ bool TextReader::Open(const char* path) {
   passStart_ = passEnd_ = 0;
   ctrlZ_ = atEnd_ = error_ = false;
   KeepPath(path_, path);
+  failure_ = OpenFailure::kOther;
   if (ShouldFail(FileOp::kOpen, path)) return false;
-  return file_.Open(path, NativeFile::Mode::kRead);
+  bool opened = file_.Open(path, NativeFile::Mode::kRead);
+  failure_ = file_.Failure();
+  return opened;
 }
 
 void TextReader::Close() {
@@ -270,8 +273,11 @@ bool TextWriter::Create(const char* path, const TextReader* like) {
   filled_ = 0;
   error_ = false;
   KeepPath(path_, path);
+  failure_ = OpenFailure::kOther;
   if (ShouldFail(FileOp::kOpen, path)) return false;
-  return file_.Open(path, NativeFile::Mode::kCreate, like != nullptr ? &like->File() : nullptr);
+  bool created = file_.Open(path, NativeFile::Mode::kCreate, like != nullptr ? &like->File() : nullptr);
+  failure_ = file_.Failure();
+  return created;
 }
 
 bool TextWriter::Drain() {

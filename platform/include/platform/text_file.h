@@ -45,9 +45,11 @@ class TextWriter {
 
   // Creates the file as a new file: whatever stood at the name is removed as
   // a name first, never emptied or written through (NativeFile::Mode::kCreate).
-  // With `like`, the new file takes that file's permissions.
+  // With `like`, the new file takes that file's permissions. On failure,
+  // Failure() says why.
   bool Create(const char* path, const TextReader* like = nullptr);
   bool IsOpen() const { return file_.IsOpen(); }
+  OpenFailure Failure() const { return failure_; }
 
   // Writes text, each line feed as CR LF. False once any write has failed.
   bool Write(std::string_view text) { return Admit() && Put(text); }
@@ -78,6 +80,7 @@ class TextWriter {
   FaultPath path_{};
   std::array<char, kStreamBufferSize> buffer_;
   std::size_t filled_ = 0;
+  OpenFailure failure_ = OpenFailure::kNone;
   bool error_ = false;
 };
 
@@ -87,9 +90,11 @@ class TextReader {
   TextReader(const TextReader&) = delete;
   TextReader& operator=(const TextReader&) = delete;
 
-  // Opens an existing regular file; anything else fails at once.
+  // Opens an existing regular file; anything else fails at once. On failure,
+  // Failure() says why.
   bool Open(const char* path);
   bool IsOpen() const { return file_.IsOpen(); }
+  OpenFailure Failure() const { return failure_; }
   // Hands what was passed on to the writer first.
   void Close();
   const NativeFile& File() const { return file_; }
@@ -252,6 +257,7 @@ class TextReader {
   std::size_t passStart_ = 0;      // passed on but not yet handed over
   std::size_t passEnd_ = 0;
   TextWriter* sink_ = nullptr;
+  OpenFailure failure_ = OpenFailure::kNone;
   bool ctrlZ_ = false;  // the bytes held end at a Ctrl-Z
   bool atEnd_ = false;
   bool error_ = false;
