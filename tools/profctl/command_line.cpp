@@ -1,4 +1,4 @@
-#include "tools/profctl/command_line.h"
+#include "command_line.h"
 
 #include <getopt.h>
 

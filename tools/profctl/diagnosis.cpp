@@ -1,4 +1,4 @@
-#include "tools/profctl/diagnosis.h"
+#include "diagnosis.h"
 
 #include <array>
 #include <cstdio>

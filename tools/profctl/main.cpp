@@ -8,8 +8,8 @@
 #include <string_view>
 
 #include "profile/profile.h"
-#include "tools/profctl/command_line.h"
-#include "tools/profctl/diagnosis.h"
+#include "command_line.h"
+#include "diagnosis.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
