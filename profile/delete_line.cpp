@@ -192,8 +192,9 @@ class LineRemoval {
     return More(piece, false);
   }
   Decision More(std::string_view piece, bool endsLine) {
+    if (piece.empty()) return Fated(matcher_.Matches());
     matcher_.Feed(piece);
-    if (piece.empty() || endsLine || matcher_.Decided()) return Fated(matcher_.Matches());
+    if (endsLine || matcher_.Decided()) return Fated(matcher_.Matches());
     return {Fate::kUndecided};
   }
 

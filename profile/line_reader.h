@@ -18,9 +18,6 @@ namespace profile {
 // ends no section.
 inline constexpr char kBracket = '[';
 
-// A finder that names every place: no run of lines goes in one step.
-inline constexpr auto kEveryPlace = [](const char*, std::size_t from, std::size_t) { return from; };
-
 // What a run hands on as it reads: an edit copies it through to its scratch
 // file (EditScan), a reader nothing.
 struct NoCopy {

@@ -20,6 +20,9 @@ using test_support::ModelReader;
 using test_support::RandomFile;
 using LineRunsModel = test_support::DosTextModelTest;
 
+// A finder that names every place: no run of lines goes in one step.
+constexpr auto kEveryPlace = [](const char*, std::size_t from, std::size_t) { return from; };
+
 // Skip with a finder for '[' and a rule that turns away every piece without
 // one (and, at random, stops early): it finds every '[' as the rule would.
 constexpr auto kFindBracket = [](const char* text, std::size_t from, std::size_t to) {
@@ -65,7 +68,7 @@ TEST_F(LineRunsModel, SkipReadsThePiecesNextPieceWould) {
     for (int guard = 0; guard < 10000; ++guard) {
       std::size_t before = read;
       std::size_t skipped = byLines ? reader.Skip(spare, plain, kFindBracket)
-                                    : reader.Skip(spare, plain, profile::kEveryPlace);
+                                    : reader.Skip(spare, plain, kEveryPlace);
       read += skipped;
       ASSERT_LE(read, expected.size());
       for (std::size_t i = before; i < read && byLines; ++i) {
@@ -111,7 +114,7 @@ TEST_F(LineRunsModel, KeptPiecesReachTheScratchFileAsWrittenText) {
       std::size_t skipped = 0;
       if (road < 15) {
         skipped = scan.KeepRun(spare, [&](std::string_view, bool, bool) { return Roll() >= 10; },
-                               profile::kEveryPlace);
+                               kEveryPlace);
       } else if (road < 30) {
         skipped = scan.KeepRun(spare, [&](std::string_view, bool, bool watched) { return !watched; },
                                kFindBracket);
