@@ -17,7 +17,6 @@ folder and runs once there:
     exit STATUS             the exit status        (default: 0)
     after NAME BYTES        a file after the run; with any, the folder holds
                             exactly these files, else exactly those before
-    hosted                  only the hosted build runs it
 
 BYTES is the rest of the row, with \\r \\n \\t \\\\ and \\xNN escapes.
 ARGUMENTS are separated by spaces, with the same escapes (\\x20 for a space)
@@ -54,7 +53,6 @@ class Case:
         self.err = b""
         self.status = 0
         self.after = None
-        self.hostedOnly = False
 
 
 def Parse(path):
@@ -86,10 +84,11 @@ def Parse(path):
         elif field == b"after":
             case.after = case.after or {}
             case.after[name.decode()] = Unescape(data)
-        elif field == b"hosted":
-            case.hostedOnly = True
         else:
             raise ValueError(f"{where}: unknown row {field!r}")
+    for case in cases:
+        if not case.args:
+            raise ValueError(f"{case.where}: {case.name}: no run row")
     return cases
 
 

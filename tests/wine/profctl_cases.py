@@ -167,14 +167,12 @@ def RunAll(session, windowsProgram, hostedProgram, work):
 
 
 def RunCaseFiles(session, windowsProgram, work):
-    """The case files' cases that are not the hosted build's alone."""
+    """Every case of the case files, under profctl.exe."""
     folder = work / "profctl-case-files"
     differences = []
     ran = 0
     for path in sorted(CASES_FOLDER.glob("*.cases")):
         for case in case_files.Parse(path):
-            if case.hostedOnly:
-                continue
             case_files.Prepare(case, folder)
             result = session.Wine(windowsProgram, *case_files.Arguments(case), cwd=folder)
             differences += case_files.Differences(case, result.returncode, result.stdout, result.stderr, folder)
