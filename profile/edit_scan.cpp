@@ -25,7 +25,7 @@ bool EditScan::Keep(std::string_view piece) {
   if (!writer_.Admit()) return CheckWriter();
   const platform::HeldBytes held = reader_.Text().Held();
   if (IsHeld(held, piece.data())) {
-    PassRange(held.offset + (piece.data() - held.data), reader_.Tell());
+    PassHeld(held, static_cast<std::size_t>(piece.data() - held.data), held.read);
   } else {
     FlushPassed();
     writer_.Put(piece);
@@ -90,8 +90,10 @@ bool EditScan::Apply(const Decision& decision, std::int64_t start, std::size_t p
 
 void EditScan::PassRange(std::int64_t from, std::int64_t to) {
   const platform::HeldBytes held = reader_.Text().Held();
-  const auto begin = static_cast<std::size_t>(from - held.offset);
-  const auto end = static_cast<std::size_t>(to - held.offset);
+  PassHeld(held, static_cast<std::size_t>(from - held.offset), static_cast<std::size_t>(to - held.offset));
+}
+
+void EditScan::PassHeld(const platform::HeldBytes& held, std::size_t begin, std::size_t end) {
   if (end == begin) return;
   // Whole pieces of one line: only the last can end with an LF alone.
   Pass(begin, end, held.data[end - 1] == '\n' && (end - 1 == begin || held.data[end - 2] != '\r'));

@@ -126,7 +126,9 @@ class EditScan final : platform::HeldBytesWatcher {
   // LF alone at their end written as CR LF; pieces that follow one another
   // go out as one run.
   void Pass(std::size_t from, std::size_t end, bool loneLf);
-  // The same for the disk offsets [from, to) of whole pieces of one line.
+  // The same for held bytes [begin, end) of whole pieces of one line, and
+  // for them by their disk offsets [from, to).
+  void PassHeld(const platform::HeldBytes& held, std::size_t begin, std::size_t end);
   void PassRange(std::int64_t from, std::int64_t to);
   // Hands over what was passed on so far.
   void FlushPassed();
