@@ -121,6 +121,12 @@ void EditScan::FlushPassed() {
   passStart_ = passEnd_;
 }
 
+void EditScan::LetGoOfHeldBytes(void* scan) {
+  auto* self = static_cast<EditScan*>(scan);
+  self->FlushPassed();
+  self->passStart_ = self->passEnd_ = 0;
+}
+
 bool EditScan::CheckWriter() {
   if (writer_.Error()) writeFailed_ = true;
   return !writeFailed_;

@@ -52,7 +52,7 @@ enum class EditEnd {
   kNotReplaced,  // the file could not be replaced: the new text is in the scratch file
 };
 
-class EditScan final : platform::HeldBytesWatcher {
+class EditScan {
  public:
   static constexpr std::string_view kLineEnd = "\n";
 
@@ -132,10 +132,8 @@ class EditScan final : platform::HeldBytesWatcher {
   void PassRange(std::int64_t from, std::int64_t to);
   // Hands over what was passed on so far.
   void FlushPassed();
-  void BeforeHeldBytesGo() override {
-    FlushPassed();
-    passStart_ = passEnd_ = 0;
-  }
+  // The read buffer is about to move or drop what it holds.
+  static void LetGoOfHeldBytes(void* scan);
   // Notes a failed write of the passed bytes; false once a write failed.
   bool CheckWriter();
 

@@ -56,13 +56,13 @@ bool EditScan::Begin(const char* path, std::size_t lineBuffer) {
     SetLastResult(denied ? PROFILE_DENIED : PROFILE_SCRATCH_NOT_CREATED);
     return false;
   }
-  reader_.Text().Watch(this);
+  reader_.Text().Watch(LetGoOfHeldBytes, this);
   return true;
 }
 
 EditEnd EditScan::Finish(bool changed, ProfileResult unchanged) {
   FlushPassed();
-  reader_.Text().Watch(nullptr);
+  reader_.Text().Watch(nullptr, nullptr);
   const bool readFailed = reader_.Error();
   reader_.Close();
   // The new text must be on stable storage before the old file goes.

@@ -130,15 +130,9 @@ struct HeldPiece {
   return {};
 }
 
-// Told before the bytes a reader holds move or go (a read that makes room for
-// more, a seek away), by whoever copies straight out of them.
-class HeldBytesWatcher {
- public:
-  virtual void BeforeHeldBytesGo() = 0;
-
- protected:
-  ~HeldBytesWatcher() = default;
-};
+// Called before the bytes a reader holds move or go (a read that makes room
+// for more, a seek away), for whoever copies straight out of them.
+using BeforeHeldBytesGo = void (*)(void* context);
 
 class TextReader {
  public:
@@ -192,8 +186,11 @@ class TextReader {
     if (ShouldFail(FileOp::kRead, path_.data())) error_ = true;
     return !error_;
   }
-  // Tells the watcher before held bytes move or go; null stops telling.
-  void Watch(HeldBytesWatcher* watcher) { watcher_ = watcher; }
+  // Calls call(context) before held bytes move or go; null stops it.
+  void Watch(BeforeHeldBytesGo call, void* context) {
+    watcher_ = call;
+    watcherContext_ = context;
+  }
 
  private:
   static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
@@ -213,7 +210,7 @@ class TextReader {
   }
   // Held bytes are about to move or go.
   void LetGo() {
-    if (watcher_ != nullptr) watcher_->BeforeHeldBytesGo();
+    if (watcher_ != nullptr) watcher_(watcherContext_);
   }
 
   NativeFile file_;
@@ -226,7 +223,8 @@ class TextReader {
   std::size_t filled_ = 0; // bytes held in buffer_ (up to a Ctrl-Z)
   std::int64_t bufferOffset_ = 0;  // disk offset of buffer_[0]
   std::size_t patched_ = kNone;    // a CR that shows as its piece's line feed
-  HeldBytesWatcher* watcher_ = nullptr;
+  BeforeHeldBytesGo watcher_ = nullptr;
+  void* watcherContext_ = nullptr;
   OpenFailure failure_ = OpenFailure::kNone;
   bool ctrlZ_ = false;  // the bytes held end at a Ctrl-Z
   bool atEnd_ = false;
