@@ -8,11 +8,12 @@
 #include <new>
 #include <string_view>
 
+#include "edit_scan.h"
+#include "last_result.h"
 #include "line_buffers.h"
 #include "platform/ascii.h"
 #include "platform/byte_scan.h"
 #include "profile/profile.h"
-#include "scratch_edit.h"
 #include "text_class.h"
 
 namespace profile {
@@ -173,111 +174,34 @@ class LineMatcher {
   bool found_ = false;
 };
 
-// One pass over the file: each line is read until its fate is known, then
-// dropped or kept. Kept pieces go on to the scratch file from the stream
-// buffer; a kept line of several pieces is read again from its start only
-// when its start has already left the buffer.
+// The rule of line removal: a line goes when it matches, compared whole
+// however many pieces it is read in; it is decided as soon as its outcome is
+// known.
 class LineRemoval {
  public:
-  LineRemoval(ScratchEdit& edit, LineMatcher& matcher)
-      : edit_(edit), reader_(edit.Reader()), matcher_(matcher) {}
+  explicit LineRemoval(LineMatcher& matcher) : matcher_(matcher) {}
 
-  bool Changed() const { return changed_; }
-
-  // False when the scan must stop: end of file, a read or a write failure.
-  bool NextLine() {
-    // Whole lines that do not match go on unchanged in one run. (It starts
-    // at a line's start and takes only pieces that end one.)
-    auto plain = [this](std::string_view piece, bool, bool) {
-      return piece.back() == '\n' && !matcher_.MatchesLine(piece);
-    };
-    auto find = [this](const char* text, std::size_t from, std::size_t to) {
-      return matcher_.Find(text, from, to);
-    };
-    if (!edit_.KeepPlain(line_, plain, find)) return false;
-    std::int64_t start = reader_.Tell();
-    std::string_view piece = reader_.Next(line_);
-    if (piece.empty()) return false;
-    if (reader_.EndsLine()) {
-      if (!matcher_.MatchesLine(piece)) return edit_.Keep(piece);
-      changed_ = true;
-      return true;
-    }
-    std::size_t pieces = 1;
+  std::size_t Find(const char* text, std::size_t from, std::size_t to) const {
+    return matcher_.Find(text, from, to);
+  }
+  // A whole line in one piece that does not match.
+  bool Plain(std::string_view piece, bool) { return piece.back() == '\n' && !matcher_.MatchesLine(piece); }
+  Decision Decide(std::string_view piece, bool endsLine) {
+    if (endsLine) return Fated(matcher_.MatchesLine(piece));
     matcher_.StartLine();
+    return More(piece, false);
+  }
+  Decision More(std::string_view piece, bool endsLine) {
+    if (piece.empty()) return Fated(matcher_.Matches());
     matcher_.Feed(piece);
-    bool lineDone = false;
-    while (!lineDone && !matcher_.Decided()) {
-      std::string_view more = reader_.Next(line_);
-      if (more.empty()) break;
-      piece = more;
-      ++pieces;
-      matcher_.Feed(piece);
-      lineDone = reader_.EndsLine();
-    }
-    if (reader_.Error()) return false;
-    if (matcher_.Matches()) {
-      changed_ = true;
-      return SkipRest(lineDone);
-    }
-    if (!KeepRead(start, pieces, piece)) return false;
-    return CopyRest(lineDone);
+    if (endsLine || matcher_.Decided()) return Fated(matcher_.Matches());
+    return {Fate::kUndecided};
   }
 
  private:
-  // The pieces of the line read so far, as that many writes.
-  bool KeepRead(std::int64_t start, std::size_t pieces, std::string_view last) {
-    if (pieces == 1) return edit_.Keep(last);
-    if (!reader_.Holds(start)) return CopyAgain(start, pieces);
-    for (std::size_t i = 0; i < pieces; ++i) {
-      if (!edit_.Admit()) {
-        // Every piece before it is whole: as long as a piece may be.
-        edit_.KeepRange(start, start + static_cast<std::int64_t>(i * (line_.size() - 1)));
-        return false;
-      }
-    }
-    return edit_.KeepRange(start, reader_.Tell());
-  }
+  static Decision Fated(bool matches) { return {matches ? Fate::kDrop : Fate::kKeep}; }
 
-  bool CopyAgain(std::int64_t start, std::size_t pieces) {
-    if (!reader_.Seek(start)) {
-      reader_.MarkFailed();
-      return false;
-    }
-    for (std::size_t i = 0; i < pieces; ++i) {
-      std::string_view piece = reader_.Next(line_);
-      if (piece.empty()) {
-        reader_.MarkFailed();
-        return false;
-      }
-      if (!edit_.Keep(piece)) return false;
-    }
-    return true;
-  }
-
-  bool CopyRest(bool lineDone) {
-    while (!lineDone) {
-      std::string_view piece = reader_.Next(line_);
-      if (piece.empty()) return !reader_.Error();
-      lineDone = reader_.EndsLine();
-      if (!edit_.Keep(piece)) return false;
-    }
-    return true;
-  }
-
-  bool SkipRest(bool lineDone) {
-    while (!lineDone) {
-      if (reader_.Next(line_).empty()) return !reader_.Error();
-      lineDone = reader_.EndsLine();
-    }
-    return true;
-  }
-
-  ScratchEdit& edit_;
-  PieceReader& reader_;
   LineMatcher& matcher_;
-  std::array<char, kLineRemovalBuffer> line_;
-  bool changed_ = false;
 };
 
 }  // namespace
@@ -285,17 +209,23 @@ class LineRemoval {
 
 extern "C" int FileDeleteLine(const char* path, char* pattern, int options) {
   using namespace profile;
-  if (pattern == nullptr) return kFailed;
+  if (pattern == nullptr) {
+    SetLastResult(PROFILE_INVALID_ARGUMENT);
+    return kFailed;
+  }
   std::size_t length = Normalise(pattern, std::strlen(pattern), options);
   LineMatcher matcher;
-  if (!matcher.Prepare(std::string_view(pattern, length), options)) return kFailed;
-
-  ScratchEdit edit;
-  if (edit.Begin(path, kLineRemovalBuffer) != EditStart::kOpen) return kFailed;
-  LineRemoval removal(edit, matcher);
-  while (removal.NextLine()) {
+  if (!matcher.Prepare(std::string_view(pattern, length), options)) {
+    SetLastResult(PROFILE_NO_MEMORY);
+    return kFailed;
   }
-  switch (edit.Finish(removal.Changed())) {
+
+  EditScan scan;
+  if (!scan.Begin(path, kLineRemovalBuffer)) return kFailed;
+  LineRemoval removal(matcher);
+  std::array<char, kLineRemovalBuffer> line;
+  scan.Run(removal, line);
+  switch (scan.Finish(scan.Changed(), PROFILE_NO_MATCH)) {
     case EditEnd::kCommitted: return kRemoved;
     case EditEnd::kUnchanged: return kNoMatch;
     default: return kFailed;

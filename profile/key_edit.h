@@ -14,15 +14,11 @@ enum class KeyEdit {
   kCommitFailed   // the edited file could not be deleted or replaced
 };
 
-// The line buffer: its size bounds the piece length and the scratch name,
-// and a piece that cannot be shown in the stream buffer is copied there.
-struct KeyEditBuffers {
-  std::span<char> line;
-};
-
 // newLine null removes the key's lines. section null covers the whole file.
+// The line buffer's size bounds the piece length and the scratch name; a
+// piece that cannot be shown in the read buffer is copied there.
 KeyEdit EditKeyLines(const char* path, const char* section, const char* key, const char* newLine,
-                     KeyEditBuffers buffers);
+                     std::span<char> line);
 
 // The result code shared by key removal and replacement: 0, 1 or -1.
 int KeyEditCode(KeyEdit result);

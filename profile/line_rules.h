@@ -53,7 +53,7 @@ bool EndsSectionByBracket(std::string_view piece);
 // case folded) or, when sectionEnds, end the section ('[' first).
 inline bool MayHoldKey(std::string_view piece, std::string_view wanted, bool sectionEnds);
 
-// Finders for the skip loop (PieceReader::Skip): the first place in
+// Finders for the skip loop (LineReader::Skip): the first place in
 // text[from, to) where a piece that needs the rules above may start, or to.
 // A piece before that place's line holds no '[' (FindBracket), or neither
 // the wanted key nor, when sectionEnds, a '[' (KeyFinder).

@@ -8,10 +8,10 @@
 #include <span>
 #include <string_view>
 
-#include "key_search.h"
+#include "last_result.h"
 #include "line_buffers.h"
+#include "line_reader.h"
 #include "line_rules.h"
-#include "piece_reader.h"
 #include "platform/ascii.h"
 #include "profile/profile.h"
 #include "text_class.h"
@@ -43,16 +43,32 @@ void CountReads(std::size_t reads) {
 }
 void CountRead() { CountReads(1); }
 
+// Opens the file for a reader; false, with the reason kept, when it cannot.
+bool OpenToRead(LineReader& reader, const char* path) {
+  if (path == nullptr) {
+    SetLastResult(PROFILE_INVALID_ARGUMENT);
+    return false;
+  }
+  if (reader.Open(path)) return true;
+  SetLastResult(OpenResult(reader.Text().Failure()));
+  return false;
+}
+
+// Why a reader found nothing: what was missing, unless a read error cut it short.
+void SayMissing(const LineReader& reader, ProfileResult missing) {
+  SetLastResult(reader.Error() ? PROFILE_READ_ERROR : missing);
+}
+
 constexpr auto NoBracket = [](std::string_view, bool, bool holdsBracket) { return !holdsBracket; };
 
 // Reads pieces until one is the wanted header; false at the end.
-bool SeekHeader(PieceReader& reader, std::span<char> buffer, std::string_view section,
+bool SeekHeader(LineReader& reader, std::span<char> buffer, std::string_view section,
                 bool countLines) {
   for (;;) {
     if (countLines) {
       CountReads(reader.Skip(buffer, NoBracket, FindBracket) + 1);
     } else {
-      reader.SkipUncounted(buffer, NoBracket, FindBracket);
+      reader.Skip(buffer, NoBracket, FindBracket, LineReader::Count::kNone);
     }
     std::string_view piece = reader.Next(buffer);
     if (piece.empty()) return false;
@@ -62,12 +78,17 @@ bool SeekHeader(PieceReader& reader, std::span<char> buffer, std::string_view se
 
 // The walk's next returnable piece from the reader, counting every read; null
 // at the section's end or the file's.
-const char* NextWalkLine(PieceReader& reader, LineBuffer& buffer, int options,
+const char* NextWalkLine(LineReader& reader, LineBuffer& buffer, int options,
                          std::int32_t* position) {
+  // The section's end is no failure; a read error is.
+  SetLastResult(PROFILE_OK);
   for (;;) {
     CountRead();
     std::string_view piece = reader.Next(buffer);
-    if (piece.empty()) return nullptr;
+    if (piece.empty()) {
+      SayMissing(reader, PROFILE_OK);
+      return nullptr;
+    }
     if (piece.front() == ';') continue;
     auto visible = FirstVisible(piece);
     if (!visible && !(options & INI_WALK_BLANK_LINES)) continue;
@@ -107,17 +128,24 @@ std::uint32_t ParseUnsigned(const char* text) {
   return negative ? 0u - result : result;
 }
 
-}  // namespace
+enum class KeySearch { kFound, kNoSection, kNoKey };
 
-KeyLine FindKeyLine(PieceReader& reader, std::span<char> buffer, const char* section,
-                    std::string_view key) {
+struct KeyLine {
+  KeySearch result = KeySearch::kNoKey;
+  std::string_view piece;  // the key's piece (in buffer or the reader's), when found
+  KeySplit split{};
+};
+
+// Reads from the reader's position: first to the section's header (a null
+// section: the whole file is searched), then to the first piece whose key is
+// the wanted one, stopping at the section's end.
+KeyLine FindKeyLine(LineReader& reader, std::span<char> buffer, const char* section, std::string_view key) {
   if (section != nullptr && !SeekHeader(reader, buffer, section, false)) return {KeySearch::kNoSection, {}, {}};
   const bool sectionEnds = section != nullptr;
   const KeyFinder findKey(key, sectionEnds);
+  auto plain = [&](std::string_view piece, bool, bool) { return !MayHoldKey(piece, key, sectionEnds); };
   for (;;) {
-    reader.SkipUncounted(
-        buffer, [&](std::string_view piece, bool, bool) { return !MayHoldKey(piece, key, sectionEnds); },
-        findKey);
+    reader.Skip(buffer, plain, findKey, LineReader::Count::kNone);
     std::string_view piece = reader.Next(buffer);
     if (piece.empty()) return {KeySearch::kNoKey, {}, {}};
     KeySplit split = SplitKey(piece);
@@ -127,6 +155,7 @@ KeyLine FindKeyLine(PieceReader& reader, std::span<char> buffer, const char* sec
   }
 }
 
+}  // namespace
 }  // namespace profile
 
 extern "C" {
@@ -134,25 +163,43 @@ extern "C" {
 const char* IniGetLastSection(const char* path, const char* defaultName) {
   using namespace profile;
   CopyCut(lastSectionResult, defaultName != nullptr ? defaultName : "");
-  PieceReader reader;
-  if (path == nullptr || !reader.Open(path)) return lastSectionResult.data();
+  LineReader reader;
+  if (!OpenToRead(reader, path)) return lastSectionResult.data();
   LineBuffer line;
+  bool found = false;
   for (;;) {
-    reader.SkipUncounted(line, NoBracket, FindBracket);
+    reader.Skip(line, NoBracket, FindBracket, LineReader::Count::kNone);
     std::string_view piece = reader.Next(line);
     if (piece.empty()) break;
-    if (auto name = SectionName(piece)) CopyCut(lastSectionResult, *name);
+    if (auto name = SectionName(piece)) {
+      CopyCut(lastSectionResult, *name);
+      found = true;
+    }
   }
+  SayMissing(reader, found ? PROFILE_OK : PROFILE_NO_SECTION);
   return lastSectionResult.data();
 }
 
 const char* IniGetString(const char* path, const char* section, const char* key,
                          const char* defaultValue) {
   using namespace profile;
-  PieceReader reader;
-  if (path == nullptr || key == nullptr || !reader.Open(path)) return defaultValue;
+  LineReader reader;
+  if (key == nullptr) {
+    SetLastResult(PROFILE_INVALID_ARGUMENT);
+    return defaultValue;
+  }
+  if (!OpenToRead(reader, path)) return defaultValue;
   KeyLine found = FindKeyLine(reader, getStringLine, section, key);
-  if (found.result != KeySearch::kFound || !found.split.hasValue) return defaultValue;
+  switch (found.result) {
+    case KeySearch::kNoSection: SayMissing(reader, PROFILE_NO_SECTION); return defaultValue;
+    case KeySearch::kNoKey: SayMissing(reader, PROFILE_NO_KEY); return defaultValue;
+    case KeySearch::kFound: break;
+  }
+  if (!found.split.hasValue) {
+    SetLastResult(PROFILE_NO_VALUE);
+    return defaultValue;
+  }
+  SetLastResult(PROFILE_OK);
   CopyCut(getStringLine, found.piece);
   TerminateKey(getStringLine.data(), found.split);
   return TrimTrailingSpace(getStringLine.data() + found.split.ValueStart());
@@ -174,21 +221,30 @@ uint32_t IniGetUnsigned(const char* path, const char* section, const char* key,
 const char* IniFirstSectionLine(const char* path, const char* section, int32_t* position,
                                 int options) {
   using namespace profile;
-  PieceReader reader;
-  if (path == nullptr || section == nullptr || position == nullptr || !reader.Open(path)) {
+  LineReader reader;
+  if (section == nullptr || position == nullptr) {
+    SetLastResult(PROFILE_INVALID_ARGUMENT);
     return nullptr;
   }
+  if (!OpenToRead(reader, path)) return nullptr;
   // A refused position (a negative one) leaves the stream at the start.
   if (options & INI_WALK_FROM_POSITION) reader.Seek(*position);
   IniLineNumber = 0;
-  if (!SeekHeader(reader, firstSectionLine, section, true)) return nullptr;
+  if (!SeekHeader(reader, firstSectionLine, section, true)) {
+    SayMissing(reader, PROFILE_NO_SECTION);
+    return nullptr;
+  }
   return NextWalkLine(reader, firstSectionLine, options, position);
 }
 
 const char* IniNextSectionLine(const char* path, int32_t* position, int options) {
   using namespace profile;
-  PieceReader reader;
-  if (path == nullptr || position == nullptr || !reader.Open(path)) return nullptr;
+  LineReader reader;
+  if (position == nullptr) {
+    SetLastResult(PROFILE_INVALID_ARGUMENT);
+    return nullptr;
+  }
+  if (!OpenToRead(reader, path)) return nullptr;
   reader.Seek(*position);
   return NextWalkLine(reader, nextSectionLine, options, position);
 }

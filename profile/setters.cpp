@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "key_edit.h"
+#include "last_result.h"
 #include "line_buffers.h"
 #include "profile/profile.h"
 
@@ -22,19 +23,34 @@ bool Compose(std::array<char, N>& out, const char* format, Args... args) {
   return length >= 0 && static_cast<std::size_t>(length) < out.size();
 }
 
+// Composes the line KEY=VALUE; false, with the reason kept, when there is no
+// key or the line would not fit.
+template <typename... Args>
+bool ComposeLine(Line& out, const char* format, const char* key, Args... args) {
+  if (key == nullptr) {
+    profile::SetLastResult(PROFILE_INVALID_ARGUMENT);
+    return false;
+  }
+  if (!Compose(out, format, key, args...)) {
+    profile::SetLastResult(PROFILE_LINE_TOO_LONG);
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 extern "C" {
 
 int IniAddHex(const char* path, const char* section, const char* key, int32_t value) {
   Line line;
-  if (key == nullptr || !Compose(line, "%s=0x%04X", key, static_cast<unsigned>(value))) return kRefused;
+  if (!ComposeLine(line, "%s=0x%04X", key, static_cast<unsigned>(value))) return kRefused;
   return IniAddLine(path, section, line.data());
 }
 
 int IniAddInt(const char* path, const char* section, const char* key, int32_t value) {
   Line line;
-  if (key == nullptr || !Compose(line, "%s=%d", key, static_cast<int>(value))) return kRefused;
+  if (!ComposeLine(line, "%s=%d", key, static_cast<int>(value))) return kRefused;
   return IniAddLine(path, section, line.data());
 }
 
@@ -42,9 +58,9 @@ int IniSetString(const char* path, const char* section, const char* key, const c
   using profile::KeyEdit;
   if (value == nullptr) return IniReplaceKey(path, section, key, nullptr);
   Line line;
-  if (key == nullptr || !Compose(line, "%s=%s", key, value)) return kRefused;
+  if (!ComposeLine(line, "%s=%s", key, value)) return kRefused;
   Line pieceBuffer;
-  KeyEdit replaced = profile::EditKeyLines(path, section, key, line.data(), {pieceBuffer});
+  KeyEdit replaced = profile::EditKeyLines(path, section, key, line.data(), pieceBuffer);
   // Only a key (or section) that is not there is added; a failed replacement
   // must not leave the old line and a new one side by side.
   if (replaced != KeyEdit::kNotFound) return profile::KeyEditCode(replaced);

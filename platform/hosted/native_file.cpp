@@ -21,6 +21,12 @@ using hosted::Machine;
 
 constexpr mode_t kNewFileMode = 0666;  // narrowed by the umask
 
+// What a refused call's errno says.
+OpenFailure FailureOf(int error) {
+  if (error == EACCES || error == EPERM) return OpenFailure::kDenied;
+  return error == ENOENT || error == ENOTDIR ? OpenFailure::kMissing : OpenFailure::kOther;
+}
+
 // Read-only (no write bit) as what the name leads to.
 bool IsReadOnly(const std::string& hostPath) {
   struct stat info {};
@@ -43,12 +49,29 @@ std::string RemovableHostPath(const char* path) {
 // Removes what stands at a name a new file is to take. A link goes as a name
 // (its own bits say nothing of its target); a read-only file stays, as
 // Windows cannot delete it; a folder stays and fails.
-bool ClearName(HostFiles& files, const std::string& hostPath) {
+OpenFailure ClearName(HostFiles& files, const std::string& hostPath) {
   struct stat info {};
-  if (::lstat(hostPath.c_str(), &info) != 0) return errno == ENOENT;
-  if (S_ISDIR(info.st_mode)) return false;
-  if (!S_ISLNK(info.st_mode) && !HasWriteBit(info.st_mode)) return false;
-  return files.Unlink(hostPath) || errno == ENOENT;
+  if (::lstat(hostPath.c_str(), &info) != 0) return errno == ENOENT ? OpenFailure::kNone : FailureOf(errno);
+  if (S_ISDIR(info.st_mode)) return OpenFailure::kOther;
+  if (!S_ISLNK(info.st_mode) && !HasWriteBit(info.st_mode)) return OpenFailure::kOther;
+  if (files.Unlink(hostPath) || errno == ENOENT) return OpenFailure::kNone;
+  return FailureOf(errno);
+}
+
+// The host path of a file to open, or why there is none.
+OpenFailure Resolve(const char* path, hosted::PathUse use, std::string& hostPath) {
+  hosted::PathLookup lookup = hosted::LookUpPath(path, use, hostPath);
+  if (lookup == hosted::PathLookup::kFound) return OpenFailure::kNone;
+  // With no machine folder a drive path names a file that does not exist.
+  if (lookup == hosted::PathLookup::kMissing || (hosted::IsDrivePath(path) && hosted::MachineFolder() == nullptr)) {
+    return OpenFailure::kMissing;
+  }
+  // A FIFO or device on a drive is refused before anything opens it.
+  std::string named;
+  if (hosted::LookUpPath(path, hosted::PathUse::kCreate, named) == hosted::PathLookup::kFound) {
+    return OpenFailure::kNotRegular;
+  }
+  return OpenFailure::kRefused;
 }
 
 }  // namespace
@@ -57,25 +80,35 @@ bool NativeFile::Open(const char* path, Mode mode, const NativeFile* like) {
   Close();
   std::string hostPath;
   if (mode == Mode::kRead) {
-    if (!hosted::ResolvePath(path, hosted::PathUse::kExisting, hostPath)) return false;
+    failure_ = Resolve(path, hosted::PathUse::kExisting, hostPath);
+    if (failure_ != OpenFailure::kNone) return false;
     // Drive paths were resolved without links; a link put there since is not
     // followed.
     hosted::OpenedFile opened = hosted::OpenRegular(hostPath.c_str(), !hosted::IsDrivePath(path));
-    if (opened.found != hosted::Found::kRegular) return false;
-    handle_ = opened.fd;
-    return true;
+    switch (opened.found) {
+      case hosted::Found::kRegular: handle_ = opened.fd; return true;
+      case hosted::Found::kMissing: failure_ = OpenFailure::kMissing; break;
+      case hosted::Found::kNotRegular: failure_ = OpenFailure::kNotRegular; break;
+      case hosted::Found::kFailed: failure_ = FailureOf(errno); break;
+    }
+    return false;
   }
 
-  if (!hosted::ResolvePath(path, hosted::PathUse::kNewName, hostPath)) return false;
+  failure_ = Resolve(path, hosted::PathUse::kNewName, hostPath);
+  if (failure_ != OpenFailure::kNone) return false;
   HostFiles& files = Machine::CurrentFiles();
-  if (!ClearName(files, hostPath)) return false;
+  failure_ = ClearName(files, hostPath);
+  if (failure_ != OpenFailure::kNone) return false;
   struct stat model {};
   bool copyModel = like != nullptr && like->IsOpen() && ::fstat(static_cast<int>(like->handle_), &model) == 0;
   // Created with no more permission than the model's, so nothing the old
   // file kept private is ever readable through the new one.
   mode_t createMode = copyModel ? (model.st_mode & 0777) : kNewFileMode;
   int fd = files.CreateNew(hostPath, createMode);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    failure_ = FailureOf(errno);
+    return false;
+  }
   if (copyModel) {
     // A read-only file is never replaced, so a copy of it stays writable, as
     // a new file on Windows is.

@@ -27,19 +27,35 @@ bool CanRemove(const char* path) {
          (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == 0;
 }
 
+// Why CreateFileA refused a path. A folder (and, for a new file, a read-only
+// file at its name) answers "access denied" as a refused permission does, so
+// what stands there is looked at.
+OpenFailure FailureOf(const char* path, NativeFile::Mode mode, DWORD error) {
+  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return OpenFailure::kMissing;
+  if (error != ERROR_ACCESS_DENIED) return OpenFailure::kOther;
+  DWORD attributes = GetFileAttributesA(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return OpenFailure::kDenied;
+  if (mode == NativeFile::Mode::kCreate) return OpenFailure::kOther;
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? OpenFailure::kNotRegular : OpenFailure::kDenied;
+}
+
 }  // namespace
 
 bool NativeFile::Open(const char* path, Mode mode, const NativeFile*) {
   Close();
+  failure_ = OpenFailure::kNone;
   HANDLE handle;
   if (mode == Mode::kRead) {
     // Others may read what we read, as under the C runtime's fopen.
     handle = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    // A device (NUL, CON, COM1) or a pipe is not a file to read.
-    if (handle != INVALID_HANDLE_VALUE && GetFileType(handle) != FILE_TYPE_DISK) {
+    if (handle == INVALID_HANDLE_VALUE) {
+      failure_ = FailureOf(path, mode, GetLastError());
+    } else if (GetFileType(handle) != FILE_TYPE_DISK) {
+      // A device (NUL, CON, COM1) or a pipe is not a file to read.
       CloseHandle(handle);
       handle = INVALID_HANDLE_VALUE;
+      failure_ = OpenFailure::kNotRegular;
     }
   } else {
     // What stands at the name goes as a name; DeleteFileA refuses a folder
@@ -47,6 +63,7 @@ bool NativeFile::Open(const char* path, Mode mode, const NativeFile*) {
     DeleteFileA(path);
     handle = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) failure_ = FailureOf(path, mode, GetLastError());
   }
   if (handle == INVALID_HANDLE_VALUE) return false;
   handle_ = reinterpret_cast<std::intptr_t>(handle);

@@ -1,12 +1,18 @@
 """The library's operations through profctl: profctl.exe under Wine must give
 the same bytes as the hosted profctl (standard output and error, exit status,
-and every file left in the folder)."""
+and every file left in the folder), and what the case files of tests/cases
+say."""
 
 import shutil
 import subprocess
+import sys
 from pathlib import Path
 
 from winebox import Check, Failure
+
+CASES_FOLDER = Path(__file__).resolve().parent.parent / "cases"
+sys.path.insert(0, str(CASES_FOLDER))
+import cases as case_files  # noqa: E402
 
 SYSTEM_INI = (
     b"[boot]\r\n"
@@ -154,8 +160,25 @@ def RunAll(session, windowsProgram, hostedProgram, work):
                 failures.append(f"  {name}: {part} differs: Wine {Short(actual[part])}, hosted {Short(expected[part])}")
     shutil.rmtree(hostedFolder, ignore_errors=True)
     shutil.rmtree(wineFolder, ignore_errors=True)
-    Check(not failures, "profctl.exe differs from the hosted profctl:\n" + "\n".join(failures))
-    print(f"{len(cases)} profctl cases gave the same bytes")
+    rows, differences = RunCaseFiles(session, windowsProgram, work)
+    Check(not failures and not differences, "profctl.exe differs from the hosted profctl or the case files:\n" +
+          "\n".join(failures + differences))
+    print(f"{len(cases)} profctl cases gave the same bytes; {rows} cases of the case files held")
+
+
+def RunCaseFiles(session, windowsProgram, work):
+    """Every case of the case files, under profctl.exe."""
+    folder = work / "profctl-case-files"
+    differences = []
+    ran = 0
+    for path in sorted(CASES_FOLDER.glob("*.cases")):
+        for case in case_files.Parse(path):
+            case_files.Prepare(case, folder)
+            result = session.Wine(windowsProgram, *case_files.Arguments(case), cwd=folder)
+            differences += case_files.Differences(case, result.returncode, result.stdout, result.stderr, folder)
+            ran += 1
+    shutil.rmtree(folder, ignore_errors=True)
+    return ran, differences
 
 
 def Short(value):

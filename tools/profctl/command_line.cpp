@@ -1,10 +1,8 @@
-#include "tools/profctl/command_line.h"
+#include "command_line.h"
 
 #include <getopt.h>
 
 #include <utility>
-
-#include "platform/ascii.h"
 
 namespace profctl {
 namespace {
@@ -77,9 +75,12 @@ std::string Typed(const OptionForm& form, bool asLong) {
 
 constexpr int kNotADigit = 16;  // above every base in use
 
+// A digit of a C integer literal, in any base up to 16.
 int DigitValue(char c) {
-  int digit = ascii::HexDigitValue(c);
-  return digit < 0 ? kNotADigit : digit;
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return kNotADigit;
 }
 
 std::string NotANumber(std::string_view what, std::string_view text) {

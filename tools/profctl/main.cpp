@@ -3,14 +3,13 @@
 #include <array>
 #include <cinttypes>
 #include <cstdio>
-#include <cstring>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "profile/profile.h"
-#include "tools/profctl/command_line.h"
-#include "tools/profctl/diagnosis.h"
+#include "command_line.h"
+#include "diagnosis.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -56,8 +55,7 @@ void PutLine(std::string_view text) {
 }
 
 // A rewriting operation's result code, and the exit status it means.
-int ReportCode(Call& call, int code) {
-  call.code = code;
+int ReportCode(int code) {
   std::printf("%d", code);
   PutText(kLineEnd);
   return code == 0 ? kExitOk : kExitNotDone;
@@ -68,82 +66,52 @@ constexpr std::size_t kFile = 0;
 constexpr std::size_t kSecond = 1;  // KEY, PATTERN, LINE or DEFAULT
 constexpr std::size_t kThird = 2;   // LINE, VALUE, OPTIONS or DEFAULT
 
-// How the composing operations write a number into KEY=VALUE.
-constexpr const char* kHexFormat = "0x%04X";
-constexpr const char* kIntFormat = "%d";
-constexpr const char* kUnsignedFormat = "%u";
-
 std::int32_t Signed(std::uint32_t pattern) { return static_cast<std::int32_t>(pattern); }
 
-// The length of the line KEY=VALUE an operation composes; the library
-// refuses one that would not fit its line buffer.
-std::size_t Composed(const char* key, std::size_t valueLength) {
-  return std::strlen(key) + 1 + valueLength;
-}
-
-template <typename Number>
-std::size_t Composed(const char* key, const char* format, Number value) {
-  return Composed(key, static_cast<std::size_t>(std::snprintf(nullptr, 0, format, value)));
-}
-
-int RunDeleteLine(const Arguments& a, Call& call) {
+int RunDeleteLine(const Arguments& a) {
   // The library normalises the pattern in place.
   std::string pattern(a.text[kSecond]);
-  return ReportCode(call, FileDeleteLine(a.text[kFile], pattern.data(), Signed(a.number[kThird])));
+  return ReportCode(FileDeleteLine(a.text[kFile], pattern.data(), Signed(a.number[kThird])));
 }
 
-int RunDeleteKey(const Arguments& a, Call& call) {
-  return ReportCode(call, IniDeleteKey(a.text[kFile], a.section, a.text[kSecond]));
+int RunDeleteKey(const Arguments& a) {
+  return ReportCode(IniDeleteKey(a.text[kFile], a.section, a.text[kSecond]));
 }
 
-int RunReplaceKey(const Arguments& a, Call& call) {
-  return ReportCode(call, IniReplaceKey(a.text[kFile], a.section, a.text[kSecond], a.text[kThird]));
+int RunReplaceKey(const Arguments& a) {
+  return ReportCode(IniReplaceKey(a.text[kFile], a.section, a.text[kSecond], a.text[kThird]));
 }
 
-int RunAddLine(const Arguments& a, Call& call) {
-  return ReportCode(call, IniAddLine(a.text[kFile], a.section, a.text[kSecond]));
+int RunAddLine(const Arguments& a) { return ReportCode(IniAddLine(a.text[kFile], a.section, a.text[kSecond])); }
+
+int RunAddHex(const Arguments& a) {
+  return ReportCode(IniAddHex(a.text[kFile], a.section, a.text[kSecond], Signed(a.number[kThird])));
 }
 
-int RunAddHex(const Arguments& a, Call& call) {
-  call.composedLength = Composed(a.text[kSecond], kHexFormat, a.number[kThird]);
-  return ReportCode(call,
-                    IniAddHex(a.text[kFile], a.section, a.text[kSecond], Signed(a.number[kThird])));
+int RunAddInt(const Arguments& a) {
+  return ReportCode(IniAddInt(a.text[kFile], a.section, a.text[kSecond], Signed(a.number[kThird])));
 }
 
-int RunAddInt(const Arguments& a, Call& call) {
-  call.composedLength = Composed(a.text[kSecond], kIntFormat, Signed(a.number[kThird]));
-  return ReportCode(call,
-                    IniAddInt(a.text[kFile], a.section, a.text[kSecond], Signed(a.number[kThird])));
+int RunSet(const Arguments& a) {
+  return ReportCode(IniSetString(a.text[kFile], a.section, a.text[kSecond], a.text[kThird]));
 }
 
-int RunSet(const Arguments& a, Call& call) {
-  if (a.text[kThird] == nullptr) {
-    call.edit = Edit::kKeyEdit;  // a removal: it may find nothing to remove
-  } else {
-    call.composedLength = Composed(a.text[kSecond], std::strlen(a.text[kThird]));
-  }
-  return ReportCode(call, IniSetString(a.text[kFile], a.section, a.text[kSecond], a.text[kThird]));
+int RunSetUnsigned(const Arguments& a) {
+  return ReportCode(IniSetUnsigned(a.text[kFile], a.section, a.text[kSecond], a.number[kThird]));
 }
 
-int RunSetUnsigned(const Arguments& a, Call& call) {
-  call.composedLength = Composed(a.text[kSecond], kUnsignedFormat, a.number[kThird]);
-  return ReportCode(call,
-                    IniSetUnsigned(a.text[kFile], a.section, a.text[kSecond], a.number[kThird]));
+int RunSetHex(const Arguments& a) {
+  return ReportCode(IniSetHex(a.text[kFile], a.section, a.text[kSecond], a.number[kThird]));
 }
 
-int RunSetHex(const Arguments& a, Call& call) {
-  call.composedLength = Composed(a.text[kSecond], kHexFormat, a.number[kThird]);
-  return ReportCode(call, IniSetHex(a.text[kFile], a.section, a.text[kSecond], a.number[kThird]));
-}
-
-int RunGet(const Arguments& a, Call&) {
+int RunGet(const Arguments& a) {
   const char* value = IniGetString(a.text[kFile], a.section, a.text[kSecond], a.text[kThird]);
   if (value == nullptr) return kExitNotDone;
   PutLine(value);
   return kExitOk;
 }
 
-int RunGetHex(const Arguments& a, Call&) {
+int RunGetHex(const Arguments& a) {
   std::int32_t value =
       IniGetHex(a.text[kFile], a.section, a.text[kSecond], Signed(a.number[kThird]));
   std::printf("0x%04" PRIX32, static_cast<std::uint32_t>(value));
@@ -151,14 +119,14 @@ int RunGetHex(const Arguments& a, Call&) {
   return kExitOk;
 }
 
-int RunGetUnsigned(const Arguments& a, Call&) {
+int RunGetUnsigned(const Arguments& a) {
   std::printf("%" PRIu32,
               IniGetUnsigned(a.text[kFile], a.section, a.text[kSecond], a.number[kThird]));
   PutText(kLineEnd);
   return kExitOk;
 }
 
-int RunLastSection(const Arguments& a, Call&) {
+int RunLastSection(const Arguments& a) {
   PutLine(IniGetLastSection(a.text[kFile], a.text[kSecond]));
   return kExitOk;
 }
@@ -168,7 +136,7 @@ void PutWalkLine(const Arguments& a, const char* line, std::int32_t position) {
   PutLine(line);
 }
 
-int RunWalk(const Arguments& a, Call&) {
+int RunWalk(const Arguments& a) {
   const char* path = a.text[kFile];
   const int options = Signed(a.walkOptions);
   std::int32_t position = Signed(a.position);
@@ -187,8 +155,8 @@ int RunWalk(const Arguments& a, Call&) {
 struct Command {
   std::string_view name;
   Shape shape;
-  int (*run)(const Arguments&, Call&);
-  Edit edit;   // what the operation's result codes mean
+  int (*run)(const Arguments&);
+  bool edit;   // a rewriting operation, not a reader
   bool keyed;  // its second operand is a KEY
   std::string_view summary;
 };
@@ -207,42 +175,42 @@ constexpr std::array kCommands{
             {0,
              false,
              {kFileOperand, Operand{"PATTERN"}, Operand{"OPTIONS", OperandKind::kNumber, true}}},
-            RunDeleteLine, Edit::kLineRemoval, false,
+            RunDeleteLine, true, false,
             "remove every line that matches PATTERN; OPTIONS is a bit set (default 0):\n"
             "1 ignore white space, 2 ignore the case of A-Z, 4 match a part of the line"},
-    Command{"delete-key", KeyShape({}), RunDeleteKey, Edit::kKeyEdit, true,
+    Command{"delete-key", KeyShape({}), RunDeleteKey, true, true,
             "remove every line of KEY"},
     Command{"replace-key", KeyShape({"LINE", OperandKind::kText, true}), RunReplaceKey,
-            Edit::kKeyEdit, true, "replace every line of KEY by LINE; without LINE remove them"},
+            true, true, "replace every line of KEY by LINE; without LINE remove them"},
     Command{"add-line",
             {kSectionOption, false, {kFileOperand, Operand{"LINE"}}},
-            RunAddLine, Edit::kAddition, false,
+            RunAddLine, true, false,
             "add LINE at the section's end (adding the section if needed)"},
-    Command{"add-hex", KeyShape(kNumberValue), RunAddHex, Edit::kAddition, true,
+    Command{"add-hex", KeyShape(kNumberValue), RunAddHex, true, true,
             "add the line KEY=VALUE, VALUE as 0x%04X"},
-    Command{"add-int", KeyShape(kNumberValue), RunAddInt, Edit::kAddition, true,
+    Command{"add-int", KeyShape(kNumberValue), RunAddInt, true, true,
             "add the line KEY=VALUE, VALUE as %d"},
-    Command{"set", KeyShape({"VALUE", OperandKind::kText, true}), RunSet, Edit::kAddition, true,
+    Command{"set", KeyShape({"VALUE", OperandKind::kText, true}), RunSet, true, true,
             "set KEY to VALUE, adding it if it is not there; without VALUE remove it"},
-    Command{"set-unsigned", KeyShape(kNumberValue), RunSetUnsigned, Edit::kAddition, true,
+    Command{"set-unsigned", KeyShape(kNumberValue), RunSetUnsigned, true, true,
             "set KEY to VALUE as %u"},
-    Command{"set-hex", KeyShape(kNumberValue), RunSetHex, Edit::kAddition, true,
+    Command{"set-hex", KeyShape(kNumberValue), RunSetHex, true, true,
             "set KEY to VALUE as 0x%04X"},
-    Command{"get", KeyShape({"DEFAULT", OperandKind::kText, true}), RunGet, Edit::kNone, true,
+    Command{"get", KeyShape({"DEFAULT", OperandKind::kText, true}), RunGet, false, true,
             "print KEY's value, or DEFAULT; with neither, print nothing and exit 1"},
-    Command{"get-hex", KeyShape(kNumberDefault), RunGetHex, Edit::kNone, true,
+    Command{"get-hex", KeyShape(kNumberDefault), RunGetHex, false, true,
             "print KEY's value (or DEFAULT) read as hex, as 0x%04X"},
-    Command{"get-unsigned", KeyShape(kNumberDefault), RunGetUnsigned, Edit::kNone, true,
+    Command{"get-unsigned", KeyShape(kNumberDefault), RunGetUnsigned, false, true,
             "print KEY's value (or DEFAULT) read as unsigned decimal"},
     Command{"last-section",
             {0, false, {kFileOperand, Operand{"DEFAULT"}}},
-            RunLastSection, Edit::kNone, false,
+            RunLastSection, false, false,
             "print the name of the file's last section, or DEFAULT"},
     Command{"walk",
             {kSectionOption | kWalkOptionsOption | kPositionOption | kTraceOption,
              true,
              {kFileOperand}},
-            RunWalk, Edit::kNone, false,
+            RunWalk, false, false,
             "print the section's lines; OPTIONS: 1 blank lines too, 2 look for the\n"
             "section from POSITION (default 0) on; --trace prints each line as\n"
             "LINE<TAB>POSITION<TAB>TEXT and then end<TAB>LINE<TAB>POSITION"},
@@ -343,10 +311,10 @@ int Dispatch(std::span<char* const> args) {
   call.section = arguments.section;
   call.key = command->keyed ? arguments.text[kSecond] : nullptr;
   call.edit = command->edit;
-  int status = command->run(arguments, call);
+  int status = command->run(arguments);
   if (status == kExitNotDone && !arguments.quiet) {
     std::fflush(stdout);  // the code first, then why, where both go to one place
-    Write(stderr, DiagnosticLine(kProgram, call));
+    Write(stderr, DiagnosticLine(kProgram, call, ProfileLastResult()));
   }
   return status;
 }

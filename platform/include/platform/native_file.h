@@ -9,6 +9,16 @@
 
 namespace platform {
 
+// Why an open failed, as far as the system said.
+enum class OpenFailure {
+  kNone,
+  kMissing,     // no such file, or a folder on its way is missing
+  kNotRegular,  // a folder, FIFO or device where a file should be
+  kDenied,      // the system refused access (to the file, or to its folder)
+  kRefused,     // a path the hosted machine folder refuses (a link, twin names)
+  kOther,       // anything else: for a new file, whatever stands at its name
+};
+
 class NativeFile {
  public:
   enum class Mode {
@@ -29,8 +39,10 @@ class NativeFile {
   // With kCreate, `like` (an open file) lends the new file its permissions
   // where the platform has them (hosted: mode bits, and owner and group
   // where the process may set them).
+  // On failure, Failure() says why.
   bool Open(const char* path, Mode mode, const NativeFile* like = nullptr);
   bool IsOpen() const { return handle_ != kClosed; }
+  OpenFailure Failure() const { return failure_; }
 
   // Bytes read (0 at the end of the file), or -1 on an error.
   std::int64_t Read(void* data, std::size_t size);
@@ -44,6 +56,7 @@ class NativeFile {
  private:
   static constexpr std::intptr_t kClosed = -1;
   std::intptr_t handle_ = kClosed;
+  OpenFailure failure_ = OpenFailure::kNone;
 };
 
 // Deletes a file; fails for a read-only one and for anything but a file.

@@ -4,6 +4,7 @@
 #ifndef CPUNINST_PLATFORM_TEXT_FILE_H
 #define CPUNINST_PLATFORM_TEXT_FILE_H
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -45,9 +46,11 @@ class TextWriter {
 
   // Creates the file as a new file: whatever stood at the name is removed as
   // a name first, never emptied or written through (NativeFile::Mode::kCreate).
-  // With `like`, the new file takes that file's permissions.
+  // With `like`, the new file takes that file's permissions. On failure,
+  // Failure() says why.
   bool Create(const char* path, const TextReader* like = nullptr);
   bool IsOpen() const { return file_.IsOpen(); }
+  OpenFailure Failure() const { return failure_; }
 
   // Writes text, each line feed as CR LF. False once any write has failed.
   bool Write(std::string_view text) { return Admit() && Put(text); }
@@ -78,8 +81,58 @@ class TextWriter {
   FaultPath path_{};
   std::array<char, kStreamBufferSize> buffer_;
   std::size_t filled_ = 0;
+  OpenFailure failure_ = OpenFailure::kNone;
   bool error_ = false;
 };
+
+// The bytes a reader holds in its buffer, as they stand on disk up to a
+// Ctrl-Z: data[0, filled) lie at disk offsets from `offset` on, and those
+// from `read` on have not been read yet. Whole pieces there can be read
+// without a call per piece (PieceAt, TextReader::Consume).
+struct HeldBytes {
+  char* data;
+  std::size_t read;
+  std::size_t filled;
+  std::int64_t offset;
+  bool last;  // a Ctrl-Z follows them: no byte after them is ever read
+};
+
+// A piece that lies whole in the held bytes.
+struct HeldPiece {
+  std::size_t length = 0;  // as shown; 0: it does not lie whole there
+  std::size_t end = 0;     // where the piece after it starts
+  bool crLf = false;       // ends with CR LF, shown as one line feed
+  bool loneLf = false;     // ends with an LF alone
+  bool watched = false;    // the byte `watch` occurs in it (or just after it)
+};
+
+// The piece that starts at held.data[at], as NextPiece would read it with
+// maxLength (at most maxLength bytes as shown, up to and including a line
+// feed), when it lies whole in the held bytes.
+[[gnu::always_inline]] inline HeldPiece PieceAt(const HeldBytes& held, std::size_t at, std::size_t maxLength,
+                                                char watch) {
+  const char* text = held.data + at;
+  const std::size_t count = held.filled - at;
+  // A piece ending in CR LF takes one byte more on disk than it shows.
+  const std::size_t span = std::min(count, maxLength + 1);
+  const LineScan scan = ScanLine(text, span, count, watch);
+  const std::size_t lineFeed = scan.lineFeed;
+  if (lineFeed < span) {
+    if (lineFeed > 0 && text[lineFeed - 1] == '\r') {
+      return {lineFeed, at + lineFeed + 1, true, false, scan.watched};
+    }
+    if (lineFeed < maxLength) return {lineFeed + 1, at + lineFeed + 1, false, true, scan.watched};
+    return {maxLength, at + maxLength, false, false, scan.watched};
+  }
+  if (count > maxLength) return {maxLength, at + maxLength, false, false, scan.watched};
+  // Unless a Ctrl-Z ends it here, the piece may go on past what is held.
+  if (held.last) return {count, held.filled, false, false, scan.watched};
+  return {};
+}
+
+// Called before the bytes a reader holds move or go (a read that makes room
+// for more, a seek away), for whoever copies straight out of them.
+using BeforeHeldBytesGo = void (*)(void* context);
 
 class TextReader {
  public:
@@ -87,11 +140,12 @@ class TextReader {
   TextReader(const TextReader&) = delete;
   TextReader& operator=(const TextReader&) = delete;
 
-  // Opens an existing regular file; anything else fails at once.
+  // Opens an existing regular file; anything else fails at once. On failure,
+  // Failure() says why.
   bool Open(const char* path);
   bool IsOpen() const { return file_.IsOpen(); }
-  // Hands what was passed on to the writer first.
-  void Close();
+  OpenFailure Failure() const { return failure_; }
+  void Close() { file_.Close(); }
   const NativeFile& File() const { return file_; }
 
   // Reads one line piece: up to and including the next line feed, at most
@@ -115,84 +169,30 @@ class TextReader {
   // negative offset or when the system refuses.
   bool Seek(std::int64_t offset);
 
-  // Copying through to a writer: a piece passed on reaches the writer's file
-  // exactly as writing its text would put it there, but unchanged runs of
-  // pieces go straight from the stream buffer, without a line-end round trip.
-  // The caller admits each piece with the writer's fault seam first; what is
-  // passed on lies in the stream buffer until the next read needs the room,
-  // a seek, FlushPassed() or Close().
-  void PassTo(TextWriter* writer) { sink_ = writer; }
-  // Passes on the piece last read. The view must not be used after this.
-  void Pass(std::string_view piece) {
-    if (sink_ == nullptr) return;
-    if (pieceStart_ == kNone) return PassCopy(piece);
+  // The held bytes, each as it stands on disk (the last piece's CR LF, shown
+  // as a line feed, is put back: that piece's view must not be used after
+  // this). They stay where they are until the next read that needs room, a
+  // seek away or a new Open.
+  HeldBytes Held() {
     Unpatch();
-    PassWhole(pieceStart_, next_, pieceLoneLf_);
-    pieceStart_ = kNone;
+    return {buffer_.data(), next_, filled_, bufferOffset_, ctrlZ_};
   }
-  // Whether the bytes from a disk offset up to the position are still held.
-  bool Holds(std::int64_t offset) const { return offset >= bufferOffset_ && offset <= Tell(); }
-  // Passes on the bytes between two offsets that lie behind the position:
-  // whole pieces of one line. False when they are no longer held.
-  bool PassRange(std::int64_t from, std::int64_t to);
-  void FlushPassed();
-
-  // Where a run of pieces meets a rule: reads on over the pieces that
-  // plain(piece, startsLine, watched) turns away, each as NextPiece would
-  // read it and, with pass, as Pass would hand it on, through the same fault
-  // seam. startsLine tells whether the piece before ended a line; watched
-  // whether the byte `watch` occurs in the piece (it may also be the byte
-  // just after it). Stops before the first piece plain does not turn away,
-  // before one that does not lie whole in the buffer, at the end and at a
-  // failure. Returns how many pieces it read; lines tells whether the last
-  // of them started and ended a line.
-  //
-  // find(text, from, to) speeds it up: it names the first place in
-  // text[from, to) where a piece that matters to the caller may start (to:
-  // none), and the whole lines before that place's line are read in one
-  // step, without plain, when each is one short piece (and, passing, none
-  // ends with an LF alone). Every piece there must be one the caller passes
-  // over; NoFinder names every place. Without counted (and without pass and
-  // a fault hook), those lines are not even looked at: the count returned
-  // leaves them out and lines.starts is not known, which only edits ask.
-  struct LineEnds {
-    bool starts;
-    bool ends;
-  };
-  template <typename Plain, typename Find>
-  std::size_t Skip(std::size_t maxLength, bool pass, char watch, LineEnds& lines, Plain plain, Find find,
-                   bool counted = true);
-  static constexpr auto NoFinder = [](const char*, std::size_t from, std::size_t) { return from; };
+  // The caller has read the held bytes up to data[to] (read <= to <= filled).
+  void Consume(std::size_t to) { next_ = to; }
+  // The fault seam's check for one piece the caller read from the held
+  // bytes, as NextPiece makes it: false, and the reader has failed, when the
+  // seam fails it.
+  bool AdmitRead() {
+    if (ShouldFail(FileOp::kRead, path_.data())) error_ = true;
+    return !error_;
+  }
+  // Calls call(context) before held bytes move or go; null stops it.
+  void Watch(BeforeHeldBytesGo call, void* context) {
+    watcher_ = call;
+    watcherContext_ = context;
+  }
 
  private:
-  // A piece that lies whole in the buffer.
-  struct Located {
-    std::size_t length = 0;  // as shown; 0: it does not lie whole there
-    std::size_t end = 0;     // where the piece after it starts
-    bool crLf = false;       // ends with CR LF, shown as one line feed
-    bool loneLf = false;     // ends with an LF alone
-    bool watched = false;    // the watched byte occurs in it (or just after it)
-  };
-  [[gnu::always_inline]] Located Locate(std::size_t at, std::size_t maxLength, char watch) const {
-    const char* text = buffer_.data() + at;
-    const std::size_t held = filled_ - at;
-    // A piece ending in CR LF takes one byte more on disk than it shows.
-    const std::size_t span = std::min(held, maxLength + 1);
-    const LineScan scan = ScanLine(text, span, held, watch);
-    const std::size_t lineFeed = scan.lineFeed;
-    if (lineFeed < span) {
-      if (lineFeed > 0 && text[lineFeed - 1] == '\r') {
-        return {lineFeed, at + lineFeed + 1, true, false, scan.watched};
-      }
-      if (lineFeed < maxLength) return {lineFeed + 1, at + lineFeed + 1, false, true, scan.watched};
-      return {maxLength, at + maxLength, false, false, scan.watched};
-    }
-    if (held > maxLength) return {maxLength, at + maxLength, false, false, scan.watched};
-    // Unless a Ctrl-Z ends it here, the piece may go on past what is held.
-    if (ctrlZ_) return {held, filled_, false, false, scan.watched};
-    return {};
-  }
-
   static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
   // Reads more bytes after those held, making room when the buffer is full.
@@ -208,34 +208,10 @@ class TextReader {
     buffer_[patched_] = '\r';
     patched_ = kNone;
   }
-  // Whole lines read in one step by Skip: how many pieces, where reading
-  // stopped, and whether a failure stopped it.
-  struct LineRun {
-    std::size_t pieces = 0;
-    std::size_t end = 0;
-    bool failed = false;
-  };
-  LineRun ReadLines(std::size_t from, std::size_t to, std::size_t maxLength, bool pass);
-  // How many lines buffer_[from, to) holds (it ends just after a line feed)
-  // when each is one piece of at most maxLength bytes and, when lone LFs
-  // count, each ends with CR LF; 0 otherwise.
-  std::size_t CountShortLines(std::size_t from, std::size_t to, std::size_t maxLength, bool loneLfs) const;
-  // A piece that was copied goes on as written text.
-  void PassCopy(std::string_view piece);
-  void PassBytes(std::size_t from, std::size_t to);
-  // Hands on the bytes of a piece that lies whole in the buffer.
-  void PassWhole(std::size_t from, std::size_t end, bool loneLf) {
-    if (from != passEnd_) StartPassing(from);
-    if (loneLf) {
-      // An LF alone goes out as CR LF, as writing its line feed would.
-      passEnd_ = end - 1;
-      StartPassing(end);
-      sink_->PutDos(kDosLineEnd);
-    }
-    passEnd_ = end;
+  // Held bytes are about to move or go.
+  void LetGo() {
+    if (watcher_ != nullptr) watcher_(watcherContext_);
   }
-  // Hands over what was passed on so far; passing goes on from `from`.
-  void StartPassing(std::size_t from);
 
   NativeFile file_;
   FaultPath path_{};
@@ -247,75 +223,13 @@ class TextReader {
   std::size_t filled_ = 0; // bytes held in buffer_ (up to a Ctrl-Z)
   std::int64_t bufferOffset_ = 0;  // disk offset of buffer_[0]
   std::size_t patched_ = kNone;    // a CR that shows as its piece's line feed
-  std::size_t pieceStart_ = kNone; // where the last piece lies in buffer_, unless copied
-  bool pieceLoneLf_ = false;       // the last piece ended with an LF alone
-  std::size_t passStart_ = 0;      // passed on but not yet handed over
-  std::size_t passEnd_ = 0;
-  TextWriter* sink_ = nullptr;
+  BeforeHeldBytesGo watcher_ = nullptr;
+  void* watcherContext_ = nullptr;
+  OpenFailure failure_ = OpenFailure::kNone;
   bool ctrlZ_ = false;  // the bytes held end at a Ctrl-Z
   bool atEnd_ = false;
   bool error_ = false;
 };
-
-template <typename Plain, typename Find>
-std::size_t TextReader::Skip(std::size_t maxLength, bool pass, char watch, LineEnds& lines,
-                             Plain plain, Find find, bool counted) {
-  Unpatch();
-  pieceStart_ = kNone;
-  if (atEnd_ || error_ || maxLength == 0 || (pass && sink_ == nullptr)) return 0;
-  std::size_t count = 0;
-  std::size_t at = next_;
-  LineEnds ends = lines;
-  bool looked = false;
-  std::size_t place = at;
-  while (at < filled_) {
-    if (ends.ends && (!looked || at > place)) {
-      // The lines before the place find names go in one step.
-      looked = true;
-      place = find(buffer_.data(), at, filled_);
-      std::size_t lastLineFeed = std::string_view(buffer_.data() + at, place - at).rfind('\n');
-      if (lastLineFeed != std::string_view::npos) {
-        const std::size_t end = at + lastLineFeed + 1;
-        const bool unseen = !counted && !pass && !FaultHookInstalled();
-        LineRun run = unseen ? LineRun{0, end, false} : ReadLines(at, end, maxLength, pass);
-        const bool moved = run.end > at;
-        count += run.pieces;
-        at = run.end;
-        if (run.failed) break;
-        if (moved) {
-          ends = {true, true};
-          continue;
-        }
-      }
-    }
-    Located piece = Locate(at, maxLength, watch);
-    if (piece.length == 0) break;
-    char* text = buffer_.data() + at;
-    // The rule sees the piece as NextPiece shows it.
-    if (piece.crLf) text[piece.length - 1] = '\n';
-    bool turnedAway = plain(std::string_view(text, piece.length), ends.ends, piece.watched);
-    if (piece.crLf) text[piece.length - 1] = '\r';
-    if (!turnedAway) break;
-    if (ShouldFail(FileOp::kRead, path_.data())) {
-      error_ = true;
-      break;
-    }
-    ++count;
-    ends.starts = ends.ends;
-    ends.ends = piece.crLf || piece.loneLf;
-    if (pass) {
-      if (!sink_->Admit()) {
-        at = piece.end;
-        break;
-      }
-      PassWhole(at, piece.end, piece.loneLf);
-    }
-    at = piece.end;
-  }
-  lines = ends;
-  next_ = at;
-  return count;
-}
 
 }  // namespace platform
 

@@ -80,7 +80,8 @@
  *   The edits return small codes, 0 for success; each function lists its
  *   own. The readers return values, never errors: a file, section or key
  *   that is not there gives the caller's default (or null for the walk).
- *   Nothing is printed, logged or thrown.
+ *   Nothing is printed, logged or thrown. Why the last call did not do what
+ *   was asked is kept until the next call: ProfileLastResult (at the end).
  *
  * One call at a time
  *   The library is not reentrant and keeps no file open between calls.
@@ -291,6 +292,44 @@ int IniSetString(const char* path, const char* section, const char* key, const c
  * (0x001F). */
 int IniSetUnsigned(const char* path, const char* section, const char* key, uint32_t value);
 int IniSetHex(const char* path, const char* section, const char* key, uint32_t value);
+
+/* ---- Why ----
+ * Every function above but the three primitives sets the reason of its
+ * call, as it met it, before it returns, as GetLastError does on Windows:
+ * PROFILE_OK when the call did what was asked, else the first thing that
+ * stopped it. A result code or returned value never depends on it. The
+ * setters and adders report the call they made last (IniSetString that adds
+ * the line: IniAddLine's). Values are never renumbered; new ones are added
+ * at the end. */
+typedef enum ProfileResult {
+  PROFILE_OK = 0,                   /* done; for the walk also a section that ended */
+  PROFILE_NO_FILE = 1,              /* no such file, or a folder on its way is missing */
+  PROFILE_NOT_REGULAR = 2,          /* a folder, FIFO or device where the file should be */
+  PROFILE_DENIED = 3,               /* permission denied: to read the file, or to create
+                                       the scratch file in its folder */
+  PROFILE_REFUSED_PATH = 4,         /* hosted: a drive path the machine folder refuses
+                                       (a link, a name no FAT disk holds) */
+  PROFILE_NOT_OPENED = 5,           /* the file could not be opened for another reason */
+  PROFILE_NO_DOT = 6,               /* the path holds no '.': it has no scratch name */
+  PROFILE_SCRATCH_TOO_LONG = 7,     /* the scratch name does not fit the line buffer */
+  PROFILE_IS_SCRATCH = 8,           /* the path ends in ".$$$": it is a scratch name */
+  PROFILE_LINE_TOO_LONG = 9,        /* a composed line does not fit 127 bytes */
+  PROFILE_NO_SECTION = 10,          /* no header of the section */
+  PROFILE_NO_KEY = 11,              /* no line of the key (in the section) */
+  PROFILE_NO_VALUE = 12,            /* the key's line has no value */
+  PROFILE_NO_MATCH = 13,            /* no line matches the pattern */
+  PROFILE_SCRATCH_NOT_CREATED = 14, /* the scratch file could not be created (a folder
+                                       or a read-only file stands at its name) */
+  PROFILE_WRITE_FAILED = 15,        /* writing or flushing the scratch file failed */
+  PROFILE_NOT_REPLACED = 16,        /* the file could not be replaced: the new text is
+                                       in the scratch file */
+  PROFILE_READ_ERROR = 17,          /* reading the file failed part way */
+  PROFILE_INVALID_ARGUMENT = 18,    /* a required argument is null */
+  PROFILE_NO_MEMORY = 19            /* FileDeleteLine: no memory for a long pattern */
+} ProfileResult;
+
+/* The reason of the library's last call. */
+ProfileResult ProfileLastResult(void);
 
 #ifdef __cplusplus
 }
